@@ -1,0 +1,105 @@
+// The exported command set, bound to serlink and to the station address
+// byte of this configuration (GARDOLINK_STATION).
+#include <cstdint>
+
+#include "frames.h"
+#include "gardolink.h"
+#include "lines.h"
+#include "serlink.h"
+#include "transact.h"
+
+#ifndef GARDOLINK_STATION
+#error "GARDOLINK_STATION must name the station address byte of this configuration"
+#endif
+
+namespace {
+
+constexpr uint8_t kStation = GARDOLINK_STATION;
+
+// serlink's module port, seen through the transaction layer's interface.
+class SerlinkPort final : public gardo::SerialLayer {
+public:
+    int32_t isDataAvailable() override { return IsDataAvailable(); }
+    int32_t readByte(uint8_t* dest) override { return ReadByte(dest); }
+    int32_t writeByte(uint8_t b) override { return WriteByte(b); }
+};
+
+int32_t short_cmd(gardo::Cmd code) {
+    SerlinkPort port;
+    return gardo::short_command(port, kStation, static_cast<uint8_t>(code));
+}
+
+int32_t read_cmd(gardo::Cmd code, int32_t address, int32_t count, uint8_t* dest) {
+    SerlinkPort port;
+    return gardo::read_transaction(port, kStation, static_cast<uint8_t>(code), address, count, dest);
+}
+
+int32_t write_cmd(gardo::Cmd code, int32_t address, int32_t count, const uint8_t* src) {
+    SerlinkPort port;
+    return gardo::write_transaction(port, kStation, static_cast<uint8_t>(code), address, count, src);
+}
+
+bool valid(serlink_handle_t h) { return h != SERLINK_INVALID_HANDLE; }
+
+}  // namespace
+
+extern "C" {
+
+int32_t InitCommunication(const char* port, int32_t baud) {
+    if (int32_t rc = Init_Serlink(port, baud); rc != 0) return rc;
+    if (serlink_handle_t h = Get_COM_Handle(); valid(h)) {
+        gardo::set_line(h, gardo::Line::SetRts);
+        gardo::set_line(h, gardo::Line::ClearDtr);
+    }
+    return 0;
+}
+
+int32_t CloseCommunication(void) {
+    if (serlink_handle_t h = Get_COM_Handle(); valid(h)) {
+        gardo::set_line(h, gardo::Line::ClearRts);
+        gardo::set_line(h, gardo::Line::SetDtr);
+    }
+    return Exit_Serlink();
+}
+
+#if !defined(GARDOLINK_REDUCED)
+int32_t Change_Wait_Time(int32_t ms) { return static_cast<int32_t>(Set_Wait_Time(static_cast<uint32_t>(ms))); }
+serlink_handle_t Read_COM_Handle(void) { return Get_COM_Handle(); }
+serlink_handle_t GARDOLINK_STDCALL Write_COM_Handle(serlink_handle_t handle) { return Set_COM_Handle(handle); }
+#endif
+
+int32_t Start(void) { return short_cmd(gardo::Cmd::Start); }
+int32_t Stop(void) { return short_cmd(gardo::Cmd::Stop); }
+int32_t Apply_Program(void) { return short_cmd(gardo::Cmd::ApplyProgram); }
+int32_t Activate_Test(void) { return short_cmd(gardo::Cmd::ActivateTest); }
+int32_t Retention(void) { return short_cmd(gardo::Cmd::Retention); }
+
+int32_t AutoRun(void) {
+    SerlinkPort port;
+    return gardo::auto_run(port, kStation);
+}
+
+int32_t PKeys_State(int32_t on) { return short_cmd(on ? gardo::Cmd::PKeysOn : gardo::Cmd::PKeysOff); }
+int32_t InputDebounds(int32_t on) { return short_cmd(on ? gardo::Cmd::DebounceOn : gardo::Cmd::DebounceOff); }
+int32_t DST(int32_t on) { return short_cmd(on ? gardo::Cmd::DstOn : gardo::Cmd::DstOff); }
+int32_t RemoteMode(int32_t on) { return short_cmd(on ? gardo::Cmd::RemoteModeOn : gardo::Cmd::RemoteModeOff); }
+
+int32_t Read_Program(int32_t a, int32_t n, uint8_t* d) { return read_cmd(gardo::Cmd::ReadProgram, a, n, d); }
+int32_t Read_ProzessData(int32_t a, int32_t n, uint8_t* d) { return read_cmd(gardo::Cmd::ReadProcess, a, n, d); }
+int32_t Read_Clock(int32_t a, int32_t n, uint8_t* d) { return read_cmd(gardo::Cmd::ReadClock, a, n, d); }
+int32_t Read_RemoteDisplay(int32_t a, int32_t n, uint8_t* d) { return read_cmd(gardo::Cmd::ReadRemoteDisplay, a, n, d); }
+int32_t GetRemoteValues(uint8_t* d) { return read_cmd(gardo::Cmd::ReadRemoteValues, 0, 4, d); }
+
+int32_t Write_Program(int32_t a, int32_t n, const uint8_t* s) { return write_cmd(gardo::Cmd::WriteProgram, a, n, s); }
+int32_t Write_ProzessData(int32_t a, int32_t n, const uint8_t* s) { return write_cmd(gardo::Cmd::WriteProcess, a, n, s); }
+int32_t Write_Clock(int32_t a, int32_t n, const uint8_t* s) { return write_cmd(gardo::Cmd::WriteClock, a, n, s); }
+int32_t Write_RemoteDisplay(int32_t a, int32_t n, const uint8_t* s) { return write_cmd(gardo::Cmd::WriteRemoteDisplay, a, n, s); }
+
+int32_t SetRemoteValues(const uint32_t* value) {
+    if (value == nullptr) return GARDO_BAD_ARGUMENT;
+    // The value's bytes in memory order, as the frame carries them.
+    const auto* bytes = reinterpret_cast<const uint8_t*>(value);
+    return write_cmd(gardo::Cmd::WriteRemoteValues, 0, 4, bytes);
+}
+
+}  // extern "C"
