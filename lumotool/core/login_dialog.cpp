@@ -1,0 +1,111 @@
+#include "core/login_dialog.h"
+
+#include "core/password_table.h"
+#include "core/ui_seam.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace lumo {
+
+namespace {
+
+template <class W>
+W* named(W* widget, int id, const char* objectName, const QString& accessibleName)
+{
+    widget->setProperty("controlId", id);
+    widget->setObjectName(QLatin1String(objectName));
+    widget->setAccessibleName(accessibleName);
+    return widget;
+}
+
+}  // namespace
+
+LoginDialog::LoginDialog(QWidget* parent)
+    : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Mavik - Lumo 05    Anmeldung"));
+    setWindowIcon(QApplication::windowIcon());
+
+    auto* userLabel = named(new QLabel(QStringLiteral("Benutzer:"), this), kIdStatic, "userLabel",
+                            QStringLiteral("Benutzer:"));
+    userEdit_ = named(new QLineEdit(this), kIdUser, "userEdit", QStringLiteral("Benutzer"));
+    userLabel->setBuddy(userEdit_);
+
+    auto* passwordLabel = named(new QLabel(QStringLiteral("Passwort:"), this), kIdStatic, "passwordLabel",
+                                QStringLiteral("Passwort:"));
+    passwordEdit_ = named(new QLineEdit(this), kIdPassword, "passwordEdit", QStringLiteral("Passwort"));
+    passwordEdit_->setEchoMode(QLineEdit::Password);
+    passwordEdit_->setMaxLength(kPasswordLength);
+    passwordLabel->setBuddy(passwordEdit_);
+
+    cancelButton_ = named(new QPushButton(QStringLiteral("Abbrechen"), this), kIdCancel, "cancelButton",
+                          QStringLiteral("Abbrechen"));
+    cancelButton_->setAutoDefault(false);
+    okButton_ = named(new QPushButton(QStringLiteral("OK"), this), kIdOk, "okButton", QStringLiteral("OK"));
+    okButton_->setDefault(true);
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(userLabel, 0, 0);
+    fields->addWidget(userEdit_, 0, 1);
+    fields->addWidget(passwordLabel, 1, 0);
+    fields->addWidget(passwordEdit_, 1, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cancelButton_);
+    buttons->addWidget(okButton_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+
+    setTabOrder(userEdit_, passwordEdit_);
+    setTabOrder(passwordEdit_, cancelButton_);
+    setTabOrder(cancelButton_, okButton_);
+    userEdit_->setFocus();
+
+    connect(okButton_, &QPushButton::clicked, this, &LoginDialog::accept);
+    connect(cancelButton_, &QPushButton::clicked, this, &LoginDialog::reject);
+}
+
+void LoginDialog::takeEntries()
+{
+    user_ = userEdit_->text();
+    password_ = passwordEdit_->text();
+}
+
+void LoginDialog::accept()
+{
+    takeEntries();
+    if (user_.isEmpty()) {
+        Message m;
+        m.text = QStringLiteral("Keinen Benutzernamen eingegeben!");
+        m.caption = QStringLiteral("Eingabe-Fehler");
+        m.icon = MsgIcon::Stop;
+        m.parent = this;
+        ui().showMessage(m);
+        return;
+    }
+    const auto bytes = PasswordBytes(password_);
+    if (bytes && FindPassword(*bytes)) {
+        QDialog::accept();
+        return;
+    }
+    // The dialog goes first; the message follows with no owner, and the
+    // program ends once it is closed.
+    QDialog::reject();
+    Message m;
+    m.text = QStringLiteral("Paßwort ungültig!");
+    m.caption = QStringLiteral("Passworteingabe");
+    m.icon = MsgIcon::Stop;
+    m.modality = Modality::Application;
+    ui().showMessage(m);
+}
+
+}  // namespace lumo

@@ -1,0 +1,48 @@
+#include "core/service_app.h"
+
+#include "core/login_dialog.h"
+#include "core/settings.h"
+#include "panel/main_dialog.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+
+namespace lumo {
+
+ServiceApp::ServiceApp() = default;
+ServiceApp::~ServiceApp() = default;
+
+int ServiceApp::Run()
+{
+    // 1. One running program per user.
+    if (guard_.Guard() != SingleInstance::Outcome::Admitted) {
+        SingleInstance::ShowRefusal();
+        return 0;
+    }
+    // 2. Settings root: QSettings without arguments and the message captions
+    //    use these names.
+    QCoreApplication::setOrganizationName(Settings::kOrganization);
+    QCoreApplication::setApplicationName(Settings::kApplication);
+
+    // 3. Login; anything but OK ends the program.
+    if (ExecLogin() != QDialog::Accepted)
+        return 0;
+
+    // 4. The main dialog; the program ends with it.
+    ExecMain();
+    return 0;
+}
+
+int ServiceApp::ExecLogin()
+{
+    LoginDialog login;
+    return login.exec();
+}
+
+int ServiceApp::ExecMain()
+{
+    MainDialog dialog;
+    return dialog.exec();
+}
+
+}  // namespace lumo

@@ -1,0 +1,23 @@
+// The program's one per-user setting: the number of the serial port, stored
+// under the settings root "Mavik", program "lumotool", section
+// "Einstellungen", value "Schnittstelle" (integer; 0 when absent).
+#pragma once
+
+#include <QString>
+
+namespace lumo {
+
+class Settings {
+public:
+    static inline const QString kOrganization = QStringLiteral("Mavik");
+    static inline const QString kApplication = QStringLiteral("lumotool");
+    static inline const QString kSection = QStringLiteral("Einstellungen");
+    static inline const QString kPortValue = QStringLiteral("Schnittstelle");
+
+    // The stored port number; 0 when none (or no integer) is stored.
+    static int ReadPort();
+    // Stores the port number; false when the settings could not be written.
+    static bool WritePort(int port);
+};
+
+}  // namespace lumo

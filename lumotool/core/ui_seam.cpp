@@ -1,0 +1,87 @@
+#include "core/ui_seam.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace lumo {
+
+namespace {
+
+QMessageBox::Icon toQtIcon(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::Information: return QMessageBox::Information;
+    case MsgIcon::Warning: return QMessageBox::Warning;
+    case MsgIcon::Stop: return QMessageBox::Critical;
+    case MsgIcon::Question: return QMessageBox::Question;
+    case MsgIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// Message boxes and the desktop through Qt.
+class QtUi final : public UiSeam {
+public:
+    MsgResult showMessage(const Message& message) override
+    {
+        QMessageBox box(toQtIcon(message.icon), message.caption, message.text,
+                        QMessageBox::NoButton, message.parent);
+        if (message.buttons == MsgButtons::YesNo) {
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::Yes);
+        } else {
+            box.setStandardButtons(QMessageBox::Ok);
+            box.setDefaultButton(QMessageBox::Ok);
+        }
+        box.setWindowModality(message.modality == Modality::Application || !message.parent
+                                  ? Qt::ApplicationModal
+                                  : Qt::WindowModal);
+        // Plain text: a message never carries markup, and a "<" in a file
+        // name must show as itself.
+        box.setTextFormat(Qt::PlainText);
+        const int result = box.exec();
+        if (message.buttons == MsgButtons::YesNo)
+            return result == QMessageBox::Yes ? MsgResult::Yes : MsgResult::No;
+        return MsgResult::Ok;
+    }
+
+    bool openWithDesktop(const QString& path) override
+    {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    }
+};
+
+QtUi& qtUi()
+{
+    static QtUi instance;
+    return instance;
+}
+
+UiSeam* g_installed = nullptr;
+
+}  // namespace
+
+UiSeam& ui()
+{
+    return g_installed ? *g_installed : qtUi();
+}
+
+void installUi(UiSeam* seam)
+{
+    g_installed = seam;
+}
+
+bool askYesNo(const QString& text, QWidget* parent)
+{
+    Message m;
+    m.text = text;
+    m.caption = kQuestionCaption;
+    m.icon = MsgIcon::Question;
+    m.buttons = MsgButtons::YesNo;
+    m.parent = parent;
+    return ui().showMessage(m) == MsgResult::Yes;
+}
+
+}  // namespace lumo

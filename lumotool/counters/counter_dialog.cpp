@@ -1,0 +1,293 @@
+#include "counters/counter_dialog.h"
+
+#include "core/device_link.h"
+#include "core/device_map.h"
+#include "counters/print_job.h"
+#include "counters/window_copy.h"
+#include "resources/resources.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace lumo {
+
+const QString CounterDialog::kTitle = QStringLiteral("Mavik - Lumo 05     Anzeige Zählerstände");
+const QString CounterDialog::kDocumentName = QStringLiteral("Mavik-Gardo Zaehlerstaende");
+
+namespace {
+
+void tag(QWidget* w, int id, const char* objectName, const QString& accessibleName)
+{
+    w->setProperty("controlId", id);
+    w->setObjectName(QString::fromLatin1(objectName));
+    w->setAccessibleName(accessibleName);
+}
+
+QLineEdit* valueEdit(QWidget* parent)
+{
+    auto* e = new QLineEdit(parent);
+    e->setReadOnly(true);
+    e->setAlignment(Qt::AlignRight);
+    e->setMinimumWidth(90);
+    return e;
+}
+
+void setTextIfChanged(QLineEdit* e, const QString& text)
+{
+    if (e->text() != text) e->setText(text);
+}
+
+// One row of a value group: label, read-only field, unit.
+struct Row {
+    const char* label;
+    const char* unit;
+    QLineEdit** edit;
+    int id;
+    const char* objectName;
+};
+
+QGroupBox* valueGroup(QWidget* parent, const QString& title, const char* objectName,
+                      const QString& sideWord, std::initializer_list<Row> rows)
+{
+    auto* box = new QGroupBox(title, parent);
+    box->setObjectName(QString::fromLatin1(objectName));
+    auto* grid = new QGridLayout(box);
+    int r = 0;
+    for (const Row& row : rows) {
+        const QString label = QString::fromUtf8(row.label);
+        auto* l = new QLabel(label, box);
+        QLineEdit* e = valueEdit(box);
+        // "Flüssigkeitszähler:" -> "Flüssigkeitszähler links"
+        QString name = label;
+        if (name.endsWith(QLatin1Char(':'))) name.chop(1);
+        tag(e, row.id, row.objectName, name + QLatin1Char(' ') + sideWord);
+        l->setBuddy(e);
+        auto* unit = new QLabel(QString::fromUtf8(row.unit), box);
+        grid->addWidget(l, r, 0);
+        grid->addWidget(e, r, 1);
+        grid->addWidget(unit, r, 2);
+        *row.edit = e;
+        ++r;
+    }
+    grid->setColumnStretch(1, 1);
+    return box;
+}
+
+}  // namespace
+
+CounterDialog::CounterDialog(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("CounterDialog"));
+    setProperty("dialogResource", kDialogResource);
+    setWindowTitle(kTitle);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+
+    timer_.setObjectName(QStringLiteral("timer 1"));
+    timer_.setProperty("timerId", kTimerId);
+    timer_.setInterval(kTimerPeriodMs);
+    timer_.setSingleShot(false);
+    connect(&timer_, &QTimer::timeout, this, &CounterDialog::OnTimer);
+
+    buildControls();
+    UpdateData(false);
+}
+
+CounterDialog::~CounterDialog()
+{
+    timer_.stop();
+}
+
+void CounterDialog::buildControls()
+{
+    auto side = [this](const QString& title, const char* groupName, const QString& sideWord,
+                       const char* actualName, const char* errorsName, QLineEdit*& liquid, int idLiquid,
+                       const char* liquidName, QLineEdit*& gas, int idGas, const char* gasName,
+                       QLineEdit*& trigger, int idTrigger, const char* triggerName,
+                       QLineEdit*& threshold, int idThreshold, const char* thresholdName,
+                       QLineEdit*& error, int idError, const char* errorName) {
+        auto* box = new QGroupBox(title, this);
+        box->setObjectName(QString::fromLatin1(groupName));
+        auto* actual = valueGroup(box, QStringLiteral("Istwerte"), actualName, sideWord,
+                                  {{"Flüssigkeitszähler:", "ml", &liquid, idLiquid, liquidName},
+                                   {"Gaszähler:", "ml", &gas, idGas, gasName},
+                                   {"Triggerwert:", "l/min", &trigger, idTrigger, triggerName}});
+        auto* errors = valueGroup(box, QStringLiteral("Fehleranzeige"), errorsName, sideWord,
+                                  {{"Fehlerschwelle:", "%", &threshold, idThreshold, thresholdName},
+                                   {"Fehler:", "%", &error, idError, errorName}});
+        auto* l = new QVBoxLayout(box);
+        l->addWidget(actual);
+        l->addWidget(errors);
+        return box;
+    };
+    auto* leftBox = side(QStringLiteral("Linke Zapfsäule"), "leftGroup", QStringLiteral("links"),
+                         "actualLeftGroup", "errorsLeftGroup", liquidLeft_, kIdLiquidLeft, "liquidLeft",
+                         gasLeft_, kIdGasLeft, "gasLeft", triggerLeft_, kIdTriggerLeft, "triggerLeft",
+                         thresholdLeft_, kIdThresholdLeft, "thresholdLeft", errorLeft_, kIdErrorLeft,
+                         "errorLeft");
+    auto* rightBox = side(QStringLiteral("Rechte Zapfsäule"), "rightGroup", QStringLiteral("rechts"),
+                          "actualRightGroup", "errorsRightGroup", liquidRight_, kIdLiquidRight,
+                          "liquidRight", gasRight_, kIdGasRight, "gasRight", triggerRight_,
+                          kIdTriggerRight, "triggerRight", thresholdRight_, kIdThresholdRight,
+                          "thresholdRight", errorRight_, kIdErrorRight, "errorRight");
+
+    cyclicBox_ = new QCheckBox(QStringLiteral("Zyklisch aktualisieren"), this);
+    tag(cyclicBox_, kIdCyclic, "cyclic", QStringLiteral("Zyklisch aktualisieren"));
+    printButton_ = new QPushButton(QStringLiteral("Drucken"), this);
+    printButton_->setAutoDefault(false);
+    tag(printButton_, kIdPrint, "print", QStringLiteral("Drucken"));
+    okButton_ = new QPushButton(QStringLiteral("Schliessen"), this);
+    tag(okButton_, kIdOk, "close", QStringLiteral("Schliessen"));
+    okButton_->setDefault(true);
+
+    auto* sides = new QHBoxLayout;
+    sides->addWidget(leftBox);
+    sides->addWidget(rightBox);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(cyclicBox_);
+    bottom->addStretch(1);
+    bottom->addWidget(printButton_);
+    bottom->addWidget(okButton_);
+    auto* main = new QVBoxLayout(this);
+    main->addLayout(sides);
+    main->addLayout(bottom);
+    main->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Tab order as the controls are listed: left values, right values,
+    // check box, "Drucken", "Schliessen".
+    const QList<QWidget*> order = {liquidLeft_,  gasLeft_,      triggerLeft_,   thresholdLeft_,
+                                   errorLeft_,   liquidRight_,  gasRight_,      triggerRight_,
+                                   thresholdRight_, errorRight_, cyclicBox_,    printButton_,
+                                   okButton_};
+    for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+
+    connect(cyclicBox_, &QCheckBox::clicked, this, [this] { ApplyTimerRule(); });
+    connect(printButton_, &QPushButton::clicked, this, [this] { PrintWindowCopy(); });
+    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+QWidget* CounterDialog::control(int id) const
+{
+    const auto widgets = findChildren<QWidget*>();
+    for (QWidget* w : widgets) {
+        const QVariant v = w->property("controlId");
+        if (v.isValid() && v.toInt() == id) return w;
+    }
+    return nullptr;
+}
+
+int CounterDialog::exec()
+{
+    if (!opened_) OnInitDialog();
+    return QDialog::exec();
+}
+
+void CounterDialog::OnInitDialog()
+{
+    opened_ = true;
+    // 1. Large and small title-bar icon.
+    setWindowIcon(AppIcon());
+    // 2. Cyclic refresh on; zeros, "0.00" and the ticked box on screen.
+    values_.cyclic = true;
+    UpdateData(false);
+    // 3.
+    RefreshCounters();
+    // 4.
+    ApplyTimerRule();
+}
+
+int CounterDialog::RefreshCounters()
+{
+    DeviceLink link;
+    auto fail = [this] {
+        values_.cyclic = false;
+        UpdateData(false);
+        ApplyTimerRule();
+        return 0;
+    };
+
+    uint8_t b[map::kMaxTransfer] = {};
+    if (link.ReadProgram(map::kMetersLeftAddress, map::kMetersLength, b) != 0) return fail();
+    const MeterReadings left = MeterReadings::Decode(b);
+    values_.liquidLeft = left.liquidMl;
+    values_.gasLeft = left.gasMl;
+
+    if (link.ReadProgram(map::kMetersRightAddress, map::kMetersLength, b) != 0) return fail();
+    const MeterReadings right = MeterReadings::Decode(b);
+    values_.liquidRight = right.liquidMl;
+    values_.gasRight = right.gasMl;
+
+    if (link.ReadProgram(map::kTriggerAddress, map::kTriggerLength, b) != 0) return fail();
+    const TriggerValues trigger = TriggerValues::Decode(b);
+    values_.triggerLeft = trigger.left;
+    values_.triggerRight = trigger.right;
+
+    if (link.ReadProgram(map::kThresholdAddress, map::kThresholdLength, b) != 0) return fail();
+    const Thresholds t = Thresholds::Decode(b);
+    values_.thresholdLeft = t.leftThreshold;
+    values_.thresholdRight = t.rightThreshold;
+    values_.errorLeft = FormatErrorValue(t.leftError);
+    values_.errorRight = FormatErrorValue(t.rightError);
+
+    UpdateData(false);
+    return 1;
+}
+
+void CounterDialog::ApplyTimerRule()
+{
+    UpdateData(true);
+    if (values_.cyclic)
+        timer_.start(kTimerPeriodMs);
+    else
+        timer_.stop();
+}
+
+void CounterDialog::OnTimer()
+{
+    timer_.stop();
+    // The next refresh follows 500 ms after the end of this one.
+    if (RefreshCounters()) timer_.start(kTimerPeriodMs);
+}
+
+void CounterDialog::PrintWindowCopy()
+{
+    RunPrintJob(this, kDocumentName, [this](QPainter& painter, const QSize& page) {
+        DrawWindowCopy(painter, page.width(), CaptureWindowImage(this));
+    });
+}
+
+void CounterDialog::UpdateData(bool saveAndValidate)
+{
+    if (saveAndValidate) {
+        values_.cyclic = cyclicBox_->isChecked();
+        return;
+    }
+    const auto number = [](uint32_t v) { return QString::number(v); };
+    setTextIfChanged(liquidLeft_, number(values_.liquidLeft));
+    setTextIfChanged(gasLeft_, number(values_.gasLeft));
+    setTextIfChanged(triggerLeft_, number(values_.triggerLeft));
+    setTextIfChanged(thresholdLeft_, number(values_.thresholdLeft));
+    setTextIfChanged(errorLeft_, values_.errorLeft);
+    setTextIfChanged(liquidRight_, number(values_.liquidRight));
+    setTextIfChanged(gasRight_, number(values_.gasRight));
+    setTextIfChanged(triggerRight_, number(values_.triggerRight));
+    setTextIfChanged(thresholdRight_, number(values_.thresholdRight));
+    setTextIfChanged(errorRight_, values_.errorRight);
+    cyclicBox_->setChecked(values_.cyclic);
+}
+
+void CounterDialog::done(int result)
+{
+    // Closing in any way ("Schliessen", Escape, close box) ends the refresh.
+    timer_.stop();
+    QDialog::done(result);
+}
+
+}  // namespace lumo

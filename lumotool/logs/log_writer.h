@@ -1,0 +1,62 @@
+// Writing the two log files of the connected controller: every value the
+// log text needs is read through the DeviceLink, the station name and
+// dispenser number come from the station database, and the text built by
+// BuildLogText goes to "Log/<identification>_L.log" and "_R.log" below the
+// current directory.
+#pragma once
+
+#include "core/device_map.h"
+#include "logs/log_text.h"
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace lumo {
+
+class DeviceLink;
+
+// Reads of one side: calibration, trigger, thresholds, error counter, then
+// three per record (bytes 0-7, process byte 21, bytes 8-15).
+inline constexpr int kLogHeaderReads = 4;
+inline constexpr int kLogReadsPerRow = 3;
+inline constexpr int kLogReadsPerSide = kLogHeaderReads + kLogReadsPerRow * map::kRecordCount;
+inline constexpr int kLogReadsTotal = 2 * kLogReadsPerSide;
+
+struct LogWriteHooks {
+    // Owner of the file error box.
+    QWidget* owner = nullptr;
+    // Called after every read step with the number of steps done so far in
+    // this run (1 .. kLogReadsTotal, or kLogReadsPerSide for one side). A
+    // step skipped behind a failed read of its row counts as done.
+    std::function<void(int stepsDone)> onStep;
+    // Called once per side after the reads, before the file is opened (the
+    // main dialog takes its entries there).
+    std::function<void()> beforeOpen;
+};
+
+// Reads everything one side's log shows. stepsBefore is added to the step
+// count reported to onStep.
+LogFileValues ReadLogValues(DeviceLink& link, Side side, const QString& identification,
+                            const LogWriteHooks& hooks = {}, int stepsBefore = 0);
+
+// Path of a side's log file relative to the current directory.
+QString LogFilePath(Side side, const QString& identification);
+
+// Writes text to "Log/<file>" below the current directory, creating "Log"
+// and replacing an older file. A failure shows the system's text in a
+// "Fehler" box with the stop icon and returns false.
+bool WriteLogText(const QString& relativePath, const QByteArray& text, QWidget* owner = nullptr);
+
+// One side: all reads (failures are shown by the link and do not stop the
+// writer), then the file. True when the file was written.
+bool WriteLogFile(DeviceLink& link, Side side, const QString& identification,
+                  const LogWriteHooks& hooks = {}, int stepsBefore = 0);
+
+// Left file, then right file, with the same identification; the right one
+// is attempted whatever became of the left.
+void WriteLogFiles(DeviceLink& link, const QString& identification, const LogWriteHooks& hooks = {});
+
+}  // namespace lumo

@@ -1,0 +1,77 @@
+#include "logs/side_select_dialog.h"
+
+#include <QButtonGroup>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace lumo {
+
+namespace {
+
+void Tag(QWidget* w, int id, const char* name, const QString& accessible) {
+    w->setProperty("controlId", id);
+    w->setObjectName(QString::fromLatin1(name));
+    w->setAccessibleName(accessible);
+}
+
+}  // namespace
+
+SideSelectDialog::SideSelectDialog() : QDialog(nullptr) {
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("Mavik - Lumo 05     Seitenauswahl"));
+    Tag(this, kIdDialog, "sideSelectDialog", windowTitle());
+    setModal(true);
+
+    const QString question = QStringLiteral("Für welche Seite soll die Log-Datei angezeigt werden?");
+    auto* group = new QGroupBox(question, this);
+    group->setObjectName(QStringLiteral("sideGroup"));
+    group->setAccessibleName(question);
+
+    left_ = new QRadioButton(QStringLiteral("Linke Seite"), group);
+    Tag(left_, kIdLeft, "leftSide", left_->text());
+    right_ = new QRadioButton(QStringLiteral("Rechte Seite"), group);
+    Tag(right_, kIdRight, "rightSide", right_->text());
+    // One group, neither button checked at first.
+    auto* buttons = new QButtonGroup(this);
+    buttons->addButton(left_, kIdLeft);
+    buttons->addButton(right_, kIdRight);
+    auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->addWidget(left_);
+    groupLayout->addWidget(right_);
+
+    auto* separator = new QFrame(this);
+    separator->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    separator->setObjectName(QStringLiteral("separator"));
+
+    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    Tag(ok_, kIdOk, "ok", ok_->text());
+    ok_->setDefault(true);
+    ok_->setAutoDefault(true);
+    cancel_ = new QPushButton(QStringLiteral("Abbrechen"), this);
+    Tag(cancel_, kIdCancel, "cancel", cancel_->text());
+    cancel_->setAutoDefault(false);
+    connect(ok_, &QPushButton::clicked, this, &SideSelectDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &SideSelectDialog::reject);
+
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch();
+    buttonRow->addWidget(ok_);
+    buttonRow->addWidget(cancel_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(group);
+    layout->addWidget(separator);
+    layout->addLayout(buttonRow);
+}
+
+void SideSelectDialog::accept() {
+    side_ = left_->isChecked() ? kLeft : kRight;
+    QDialog::accept();
+}
+
+}  // namespace lumo

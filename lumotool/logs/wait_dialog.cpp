@@ -1,0 +1,82 @@
+#include "logs/wait_dialog.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+namespace lumo {
+
+namespace {
+
+void Tag(QWidget* w, int id, const char* name, const QString& accessible) {
+    w->setProperty("controlId", id);
+    w->setObjectName(QString::fromLatin1(name));
+    w->setAccessibleName(accessible);
+}
+
+}  // namespace
+
+WaitDialog::WaitDialog() : QDialog(nullptr) {
+    // Caption and frame, no system menu and no close button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowTitle(QStringLiteral("Bitte Warten ..."));
+    Tag(this, kIdDialog, "waitDialog", QStringLiteral("Bitte Warten ..."));
+    setModal(false);
+
+    message_ = new QLabel(this);
+    message_->setAlignment(Qt::AlignCenter);
+    Tag(message_, kIdMessage, "message", QStringLiteral("Meldung"));
+
+    progress_ = new QProgressBar(this);
+    progress_->setRange(0, 0);
+    progress_->setTextVisible(false);
+    progress_->hide();
+    Tag(progress_, kIdProgress, "progress", QStringLiteral("Fortschritt"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(message_);
+    layout->addWidget(progress_);
+    setMinimumWidth(260);
+}
+
+QPoint WaitDialog::PlaceFor(const QRect& frame) {
+    // The right and bottom edges as the window system counts them: one
+    // behind the last pixel.
+    const int right = frame.x() + frame.width();
+    const int bottom = frame.y() + frame.height();
+    return {static_cast<int>(right * 0.5), static_cast<int>(bottom * 0.5)};
+}
+
+void WaitDialog::Create(QWidget* mainWindow, int progressMaximum) {
+    if (!mainWindow) mainWindow = QApplication::activeWindow();
+    message_->setText(text_);
+    message_->setAccessibleName(text_);
+    if (progressMaximum > 0) {
+        progress_->setRange(0, progressMaximum);
+        progress_->setValue(0);
+        progress_->show();
+    }
+    adjustSize();
+    if (mainWindow) move(PlaceFor(mainWindow->frameGeometry()));
+    show();
+    // Above the main window, so that the message is seen.
+    raise();
+    // Let the window system map and paint the window now: the log files are
+    // written without an event loop. User input stays queued so that no
+    // other command starts meanwhile.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    repaint();
+}
+
+void WaitDialog::SetProgress(int value) {
+    progress_->setValue(value);
+    progress_->repaint();
+}
+
+void WaitDialog::DestroyWindow() {
+    hide();
+    close();
+}
+
+}  // namespace lumo

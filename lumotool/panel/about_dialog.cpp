@@ -1,0 +1,61 @@
+#include "panel/about_dialog.h"
+
+#include "resources/resources.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace lumo {
+
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("AboutDialog"));
+    setWindowTitle(QStringLiteral("Info über Mavik - Lumo 05"));
+    setWindowIcon(AppIcon());
+
+    auto* icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("aboutIcon"));
+    icon->setPixmap(AppIcon().pixmap(32, 32));
+    icon->setAccessibleName(QStringLiteral("Programmsymbol"));
+    icon->setAlignment(Qt::AlignTop);
+
+    auto* text = new QVBoxLayout;
+    const QStringList lines = {
+        QStringLiteral("Mavik_Lumo Version 5.02.1"),
+        QStringLiteral("Service-Programm für die Gasrückführungs-Steuerung Mavik-Gardo"),
+        QStringLiteral("Mavik Elektronik, Technischer Kundendienst"),
+        QStringLiteral("Bei Fragen wenden Sie sich bitte an Ihren Mavik-Servicepartner."),
+    };
+    int n = 0;
+    for (const QString& line : lines) {
+        auto* label = new QLabel(line, this);
+        label->setObjectName(QStringLiteral("aboutLine%1").arg(++n));
+        text->addWidget(label);
+    }
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setAccessibleName(QStringLiteral("OK"));
+    ok->setProperty("controlId", kIdOk);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(icon);
+    top->addSpacing(12);
+    top->addLayout(text, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+}  // namespace lumo

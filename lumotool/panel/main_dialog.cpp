@@ -1,0 +1,619 @@
+#include "panel/main_dialog.h"
+
+#include "core/device_map.h"
+#include "core/port_dialog.h"
+#include "core/single_instance.h"
+#include "panel/about_dialog.h"
+#include "panel/data_exchange.h"
+#include "resources/resources.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+#include <limits>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace lumo {
+
+namespace {
+
+// The zero date-time value the date and time fields start with.
+QDateTime zeroDateTime()
+{
+    return QDateTime(QDate(1899, 12, 30), QTime(0, 0, 0));
+}
+
+void tag(QWidget* w, int id, const char* objectName, const QString& accessibleName)
+{
+    w->setProperty("controlId", id);
+    w->setObjectName(QString::fromLatin1(objectName));
+    w->setAccessibleName(accessibleName);
+}
+
+QLineEdit* numberEdit(QWidget* parent, bool readOnly)
+{
+    auto* e = new QLineEdit(parent);
+    e->setReadOnly(readOnly);
+    e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
+    e->setAlignment(Qt::AlignRight);
+    e->setMinimumWidth(44);
+    e->setMaximumWidth(70);
+    return e;
+}
+
+QPushButton* button(QWidget* parent, const QString& caption)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setAutoDefault(false);
+    return b;
+}
+
+// Sets the edit's text only when it differs, so that the cursor of a field
+// being typed in does not jump.
+void setTextIfChanged(QLineEdit* e, const QString& text)
+{
+    if (e->text() != text) e->setText(text);
+}
+
+}  // namespace
+
+MainDialog::MainDialog(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("MainDialog"));
+    setWindowTitle(QStringLiteral("Mavik - Lumo 05"));
+    // A window of its own with a taskbar entry, minimisable.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    values_.time = zeroDateTime();
+    values_.date = zeroDateTime();
+
+    timer_.setObjectName(QStringLiteral("timer 1"));
+    timer_.setProperty("timerId", kTimerId);
+    timer_.setInterval(kTimerPeriodMs);
+    connect(&timer_, &QTimer::timeout, this, &MainDialog::OnTimer);
+
+    buildControls();
+}
+
+MainDialog::~MainDialog()
+{
+    timer_.stop();
+    if (connected_) link_.CloseConnection();
+}
+
+void MainDialog::buildControls()
+{
+    const QString hhmm = QStringLiteral("HH:MM");
+
+    // Error counters.
+    auto* counterLeftBox = new QGroupBox(QStringLiteral("Fehlerzähler linke Zapfsäule"), this);
+    counterLeftBox->setObjectName(QStringLiteral("counterLeftGroup"));
+    counterLeft_ = numberEdit(counterLeftBox, true);
+    tag(counterLeft_, kIdCounterLeft, "counterLeft", QStringLiteral("Fehlerzähler linke Zapfsäule"));
+    auto* setLeft = button(counterLeftBox, QStringLiteral("setzen"));
+    tag(setLeft, kIdSetLeft, "setLeft", QStringLiteral("Fehlerzähler links setzen"));
+    auto* resetLeft = button(counterLeftBox, QStringLiteral("rücksetzen"));
+    tag(resetLeft, kIdResetLeft, "resetLeft", QStringLiteral("Fehlerzähler links rücksetzen"));
+    {
+        auto* l = new QHBoxLayout(counterLeftBox);
+        l->addWidget(counterLeft_);
+        l->addWidget(setLeft);
+        l->addWidget(resetLeft);
+    }
+
+    auto* counterRightBox = new QGroupBox(QStringLiteral("Fehlerzähler rechte Zapfsäule"), this);
+    counterRightBox->setObjectName(QStringLiteral("counterRightGroup"));
+    counterRight_ = numberEdit(counterRightBox, true);
+    tag(counterRight_, kIdCounterRight, "counterRight", QStringLiteral("Fehlerzähler rechte Zapfsäule"));
+    auto* setRight = button(counterRightBox, QStringLiteral("setzen"));
+    tag(setRight, kIdSetRight, "setRight", QStringLiteral("Fehlerzähler rechts setzen"));
+    auto* resetRight = button(counterRightBox, QStringLiteral("rücksetzen"));
+    tag(resetRight, kIdResetRight, "resetRight", QStringLiteral("Fehlerzähler rechts rücksetzen"));
+    {
+        auto* l = new QHBoxLayout(counterRightBox);
+        l->addWidget(counterRight_);
+        l->addWidget(setRight);
+        l->addWidget(resetRight);
+    }
+
+    // Error times.
+    auto timeGroup = [&](const QString& title, const char* groupName, QLineEdit*& hours,
+                         QLineEdit*& minutes, int idHours, int idMinutes, int idChange,
+                         const char* hoursName, const char* minutesName, const char* changeName,
+                         const QString& sideWord) {
+        auto* box = new QGroupBox(title, this);
+        box->setObjectName(QString::fromLatin1(groupName));
+        auto* label = new QLabel(hhmm, box);
+        hours = numberEdit(box, true);
+        tag(hours, idHours, hoursName, QStringLiteral("Fehlerzeit %1 Stunden").arg(sideWord));
+        auto* colon = new QLabel(QStringLiteral(":"), box);
+        minutes = numberEdit(box, true);
+        tag(minutes, idMinutes, minutesName, QStringLiteral("Fehlerzeit %1 Minuten").arg(sideWord));
+        auto* change = button(box, QStringLiteral("ändern"));
+        tag(change, idChange, changeName, QStringLiteral("Fehlerzeit %1 ändern").arg(sideWord));
+        auto* l = new QHBoxLayout(box);
+        l->addWidget(label);
+        l->addWidget(hours);
+        l->addWidget(colon);
+        l->addWidget(minutes);
+        l->addWidget(change);
+        return std::pair<QGroupBox*, QPushButton*>(box, change);
+    };
+    auto [timeLeftBox, changeLeft] =
+        timeGroup(QStringLiteral("Fehlerzeit linke Zapfsäule"), "timeLeftGroup", hoursLeft_, minutesLeft_,
+                  kIdHoursLeft, kIdMinutesLeft, kIdChangeTimeLeft, "hoursLeft", "minutesLeft",
+                  "changeTimeLeft", QStringLiteral("links"));
+    auto [timeRightBox, changeRight] =
+        timeGroup(QStringLiteral("Fehlerzeit rechte Zapfsäule"), "timeRightGroup", hoursRight_,
+                  minutesRight_, kIdHoursRight, kIdMinutesRight, kIdChangeTimeRight, "hoursRight",
+                  "minutesRight", "changeTimeRight", QStringLiteral("rechts"));
+
+    // Calibration.
+    auto calGroup = [&](const QString& title, const char* groupName, QLineEdit*& petrol, QLineEdit*& gas,
+                        int idPetrol, int idGas, int idSend, const char* petrolName, const char* gasName,
+                        const char* sendName, const QString& sideWord) {
+        auto* box = new QGroupBox(title, this);
+        box->setObjectName(QString::fromLatin1(groupName));
+        auto* petrolLabel = new QLabel(QStringLiteral("Benzin:"), box);
+        petrol = numberEdit(box, false);
+        tag(petrol, idPetrol, petrolName, QStringLiteral("Geberanpassung %1 Benzin").arg(sideWord));
+        petrolLabel->setBuddy(petrol);
+        auto* gasLabel = new QLabel(QStringLiteral("Gas:"), box);
+        gas = numberEdit(box, false);
+        tag(gas, idGas, gasName, QStringLiteral("Geberanpassung %1 Gas").arg(sideWord));
+        gasLabel->setBuddy(gas);
+        auto* send = button(box, QStringLiteral("übernehmen"));
+        tag(send, idSend, sendName, QStringLiteral("Geberanpassung %1 übernehmen").arg(sideWord));
+        auto* l = new QHBoxLayout(box);
+        l->addWidget(petrolLabel);
+        l->addWidget(petrol);
+        l->addWidget(gasLabel);
+        l->addWidget(gas);
+        l->addWidget(send);
+        return std::pair<QGroupBox*, QPushButton*>(box, send);
+    };
+    auto [calLeftBox, sendLeft] =
+        calGroup(QStringLiteral("Geberanpassung linke Zapfsäule"), "calibrationLeftGroup", petrolLeft_,
+                 gasLeft_, kIdPetrolLeft, kIdGasLeft, kIdSendLeft, "petrolLeft", "gasLeft", "sendLeft",
+                 QStringLiteral("links"));
+    auto [calRightBox, sendRight] =
+        calGroup(QStringLiteral("Geberanpassung rechte Zapfsäule"), "calibrationRightGroup", petrolRight_,
+                 gasRight_, kIdPetrolRight, kIdGasRight, kIdSendRight, "petrolRight", "gasRight",
+                 "sendRight", QStringLiteral("rechts"));
+
+    // Clock.
+    auto* timeLabel = new QLabel(QStringLiteral("Uhrzeit:"), this);
+    timeEdit_ = new QTimeEdit(this);
+    timeEdit_->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    timeEdit_->setAlignment(Qt::AlignRight);
+    tag(timeEdit_, kIdTime, "time", QStringLiteral("Uhrzeit"));
+    timeLabel->setBuddy(timeEdit_);
+    auto* dateLabel = new QLabel(QStringLiteral("Datum:"), this);
+    weekday_ = new QComboBox(this);
+    weekday_->addItems(WeekdayNames());
+    tag(weekday_, kIdWeekday, "weekday", QStringLiteral("Wochentag"));
+    dateLabel->setBuddy(weekday_);
+    dateEdit_ = new QDateEdit(this);
+    dateEdit_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    dateEdit_->setAlignment(Qt::AlignRight);
+    dateEdit_->setMinimumDate(QDate(1752, 9, 14));
+    tag(dateEdit_, kIdDate, "date", QStringLiteral("Datum"));
+
+    // Controller and sub-dialogs.
+    auto* stop = button(this, QStringLiteral("Gerät stoppen"));
+    tag(stop, kIdStop, "stopDevice", QStringLiteral("Gerät stoppen"));
+    auto* start = button(this, QStringLiteral("Gerät starten"));
+    tag(start, kIdStart, "startDevice", QStringLiteral("Gerät starten"));
+
+    auto* showBox = new QGroupBox(QStringLiteral("Anzeige"), this);
+    showBox->setObjectName(QStringLiteral("showGroup"));
+    auto* logs = button(showBox, QStringLiteral("Log-Dateien"));
+    tag(logs, kIdLogFiles, "logFiles", QStringLiteral("Log-Dateien"));
+    auto* pump = button(showBox, QStringLiteral("Säulenparameter"));
+    tag(pump, kIdPumpParams, "pumpParams", QStringLiteral("Säulenparameter"));
+    auto* counters = button(showBox, QStringLiteral("Zählerstände"));
+    tag(counters, kIdCounters, "counters", QStringLiteral("Zählerstände"));
+    diagnosisButton_ = button(showBox, QStringLiteral("Diagnose"));
+    tag(diagnosisButton_, kIdDiagnosis, "diagnosis", QStringLiteral("Diagnose"));
+    // Hidden unless a service engineer asks for it (setDiagnosisButtonVisible).
+    diagnosisButton_->setVisible(false);
+    {
+        auto* l = new QVBoxLayout(showBox);
+        l->addWidget(logs);
+        l->addWidget(pump);
+        l->addWidget(counters);
+        l->addWidget(diagnosisButton_);
+    }
+
+    cyclicBox_ = new QCheckBox(QStringLiteral("Zyklisch aktualisieren"), this);
+    tag(cyclicBox_, kIdCyclic, "cyclic", QStringLiteral("Zyklisch aktualisieren"));
+    okButton_ = new QPushButton(QStringLiteral("Beenden"), this);
+    tag(okButton_, kIdOk, "quit", QStringLiteral("Beenden"));
+    okButton_->setDefault(true);
+
+    // Layout: left side in the first column, right side in the second.
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(counterLeftBox, 0, 0);
+    grid->addWidget(counterRightBox, 0, 1);
+    grid->addWidget(timeLeftBox, 1, 0);
+    grid->addWidget(timeRightBox, 1, 1);
+    grid->addWidget(calLeftBox, 2, 0);
+    grid->addWidget(calRightBox, 2, 1);
+    auto* clockRow = new QHBoxLayout;
+    clockRow->addWidget(timeLabel);
+    clockRow->addWidget(timeEdit_);
+    clockRow->addSpacing(16);
+    clockRow->addWidget(dateLabel);
+    clockRow->addWidget(weekday_);
+    clockRow->addWidget(dateEdit_);
+    clockRow->addStretch(1);
+    grid->addLayout(clockRow, 3, 0, 1, 2);
+    auto* deviceCol = new QVBoxLayout;
+    deviceCol->addWidget(stop);
+    deviceCol->addWidget(start);
+    deviceCol->addStretch(1);
+    deviceCol->addWidget(cyclicBox_);
+    grid->addLayout(deviceCol, 4, 0);
+    auto* rightCol = new QVBoxLayout;
+    rightCol->addWidget(showBox);
+    rightCol->addStretch(1);
+    rightCol->addWidget(okButton_, 0, Qt::AlignRight);
+    grid->addLayout(rightCol, 4, 1);
+
+    // Tab order as the controls are listed.
+    const QList<QWidget*> order = {
+        counterLeft_, setLeft,     resetLeft,  counterRight_, setRight,  resetRight, hoursLeft_,
+        minutesLeft_, changeLeft,  hoursRight_, minutesRight_, changeRight, petrolLeft_, gasLeft_,
+        sendLeft,     petrolRight_, gasRight_,  sendRight,     timeEdit_, weekday_,    dateEdit_,
+        stop,         start,       logs,       pump,          counters,  diagnosisButton_, cyclicBox_,
+        okButton_};
+    for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+
+    // Commands.
+    connect(setLeft, &QPushButton::clicked, this, [this] { OnSetLeft(); });
+    connect(setRight, &QPushButton::clicked, this, [this] { OnSetRight(); });
+    connect(resetLeft, &QPushButton::clicked, this, [this] { OnResetLeft(); });
+    connect(resetRight, &QPushButton::clicked, this, [this] { OnResetRight(); });
+    connect(changeLeft, &QPushButton::clicked, this, [this] { OnChangeTimeLeft(); });
+    connect(changeRight, &QPushButton::clicked, this, [this] { OnChangeTimeRight(); });
+    connect(sendLeft, &QPushButton::clicked, this, [this] { OnSendCalibrationLeft(); });
+    connect(sendRight, &QPushButton::clicked, this, [this] { OnSendCalibrationRight(); });
+    connect(start, &QPushButton::clicked, this, [this] { OnStartDevice(); });
+    connect(stop, &QPushButton::clicked, this, [this] { OnStopDevice(); });
+    connect(pump, &QPushButton::clicked, this, [this] { OnPumpParams(); });
+    connect(counters, &QPushButton::clicked, this, [this] { OnCounters(); });
+    connect(diagnosisButton_, &QPushButton::clicked, this, [this] { OnDiagnosis(); });
+    connect(logs, &QPushButton::clicked, this, [this] { OnLogFiles(); });
+    // Showing the values blocks these signals, so only the user's changes
+    // reach the commands.
+    connect(dateEdit_, &QDateEdit::dateChanged, this, [this] { OnDateChanged(); });
+    connect(timeEdit_, &QTimeEdit::timeChanged, this, [this] { OnTimeChanged(); });
+    connect(weekday_, &QComboBox::currentIndexChanged, this, [this] { OnWeekdayChanged(); });
+    connect(cyclicBox_, &QCheckBox::clicked, this, [this] { OnCyclicClicked(); });
+    connect(okButton_, &QPushButton::clicked, this, &MainDialog::accept);
+}
+
+QWidget* MainDialog::control(int id) const
+{
+    const auto widgets = findChildren<QWidget*>();
+    for (QWidget* w : widgets) {
+        const QVariant v = w->property("controlId");
+        if (v.isValid() && v.toInt() == id) return w;
+    }
+    return nullptr;
+}
+
+int MainDialog::exec()
+{
+    if (!opened_ && !OnInitDialog()) {
+        setResult(QDialog::Rejected);
+        return QDialog::Rejected;
+    }
+    return QDialog::exec();
+}
+
+bool MainDialog::OnInitDialog()
+{
+    opened_ = true;
+    // A second start knocks here from now on: the window exists, even while
+    // the port choice is on screen.
+    startListening();
+    // 1. The controls exist; show the initial values.
+    UpdateData(false);
+
+    // 2. The about box entry, when its text exists.
+    const QString aboutText = ResourceString(kStringAboutBox);
+    if (!aboutText.isEmpty()) {
+#ifdef Q_OS_WIN
+        if (HMENU sys = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)) {
+            const std::wstring w = aboutText.toStdWString();
+            AppendMenuW(sys, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(sys, MF_STRING, kIdmAboutBox, w.c_str());
+        }
+#endif
+        // Everywhere: a context menu entry on the dialog and F1.
+        aboutAction_ = new QAction(aboutText, this);
+        aboutAction_->setObjectName(QStringLiteral("aboutAction"));
+        aboutAction_->setData(kIdmAboutBox);
+        aboutAction_->setShortcut(QKeySequence(Qt::Key_F1));
+        aboutAction_->setShortcutContext(Qt::WindowShortcut);
+        connect(aboutAction_, &QAction::triggered, this, &MainDialog::ShowAboutBox);
+        addAction(aboutAction_);
+        setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
+
+    // 3. Window icon.
+    setWindowIcon(AppIcon());
+
+    // 4. Port choice; cancelling ends the dialog before anything is read.
+    {
+        PortDialog port(this);
+        if (port.exec() != QDialog::Accepted) return false;
+    }
+    connected_ = true;
+
+    // 5. Identification; on failure the dialog stays with its initial values.
+    uint8_t id[map::kIdentLength] = {};
+    if (link_.ReadProgram(map::kIdentAddress, map::kIdentLength, id) != 0) return true;
+
+    // 6.
+    ident_ = DecodeIdentification(id);
+    values_.cyclic = true;
+    UpdateData(false);
+
+    // 7.
+    ReadCalibration();
+    RefreshValues();
+    ApplyCyclicSetting();
+    UpdateData(false);
+    return true;
+}
+
+bool MainDialog::ReadCalibration()
+{
+    uint8_t b[map::kCalibrationLength] = {};
+    if (link_.ReadProgram(map::kCalibrationAddress, map::kCalibrationLength, b) != 0) {
+        SwitchCyclicOff();
+        return false;
+    }
+    const Calibration c = Calibration::Decode(b);
+    values_.leftPetrol = c.leftPetrol;
+    values_.leftGas = c.leftGas;
+    values_.rightPetrol = c.rightPetrol;
+    values_.rightGas = c.rightGas;
+    for (bool& keep : keepText_) keep = false;
+    UpdateData(false);
+    return true;
+}
+
+bool MainDialog::RefreshValues()
+{
+    auto fail = [this] {
+        SwitchCyclicOff();
+        return false;
+    };
+
+    uint8_t id[map::kIdentLength] = {};
+    if (link_.ReadProgram(map::kIdentAddress, map::kIdentLength, id) != 0) return fail();
+    ident_ = DecodeIdentification(id);
+
+    uint8_t block[map::kCounterLength] = {};
+    if (link_.ReadProcessData(map::kCounterLeftAddress, map::kCounterLength, block) != 0) return fail();
+    values_.leftCounter = CounterBlock::Decode(block).counter();
+    if (link_.ReadProcessData(map::kCounterRightAddress, map::kCounterLength, block) != 0) return fail();
+    values_.rightCounter = CounterBlock::Decode(block).counter();
+
+    uint8_t minutes[map::kErrorTimeLength] = {};
+    if (link_.ReadProcessData(map::kErrorTimeLeftAddress, map::kErrorTimeLength, minutes) != 0)
+        return fail();
+    const ErrorTime left = ErrorTime::Decode(minutes);
+    values_.leftHours = left.hours;
+    values_.leftMinutes = left.minutes;
+    if (link_.ReadProcessData(map::kErrorTimeRightAddress, map::kErrorTimeLength, minutes) != 0)
+        return fail();
+    const ErrorTime right = ErrorTime::Decode(minutes);
+    values_.rightHours = right.hours;
+    values_.rightMinutes = right.minutes;
+
+    // A failed clock read shows no message: DeviceLink reports it only.
+    uint8_t clock[map::kClockLength] = {};
+    if (link_.ReadClock(map::kClockAddress, map::kClockLength, clock) != 0) return fail();
+    const ClockValue c = ClockValue::Decode(clock);
+    // A reading that is no valid calendar date or time of day leaves that
+    // part of the fields as it was.
+    const QDate date(c.year, c.month, c.day);
+    const QTime time(c.hour, c.minute, c.second);
+    const QDateTime previous = values_.date;
+    const QDateTime value(date.isValid() ? date : previous.date(), time.isValid() ? time : previous.time());
+    values_.time = value;
+    values_.date = value;
+    values_.weekday = c.weekday < 7 ? c.weekday : -1;
+
+    UpdateData(false);
+    return true;
+}
+
+void MainDialog::ApplyCyclicSetting()
+{
+    UpdateData(true);
+    if (values_.cyclic) {
+        if (ReadCalibration()) startTimer1();
+    } else {
+        stopTimer1();
+    }
+}
+
+void MainDialog::SwitchCyclicOff()
+{
+    values_.cyclic = false;
+    for (bool& keep : keepText_) keep = false;
+    UpdateData(false);
+    ApplyCyclicSetting();
+}
+
+void MainDialog::OnCyclicClicked()
+{
+    ApplyCyclicSetting();
+}
+
+void MainDialog::OnTimer()
+{
+    stopTimer1();
+    takeEntriesQuietly();
+    if (RefreshValues()) startTimer1();
+}
+
+bool MainDialog::UpdateData(bool saveAndValidate)
+{
+    if (!saveAndValidate) {
+        showValues();
+        return true;
+    }
+    // Same order as the controls are exchanged; stop at the first failure.
+    values_.weekday = weekday_->currentIndex();
+    qint64 n = 0;
+    if (!TakeNumber(counterLeft_, 0, map::kCounterMax, &n)) return false;
+    values_.leftCounter = int(n);
+    if (!TakeNumber(counterRight_, 0, map::kCounterMax, &n)) return false;
+    values_.rightCounter = int(n);
+    values_.cyclic = cyclicBox_->isChecked();
+    values_.time = QDateTime(values_.time.date(), timeEdit_->time());
+    values_.date = QDateTime(dateEdit_->date(), values_.date.time());
+    constexpr qint64 kU32Max = std::numeric_limits<uint32_t>::max();
+    QLineEdit* const times[] = {hoursLeft_, minutesLeft_, hoursRight_, minutesRight_};
+    uint32_t* const timeValues[] = {&values_.leftHours, &values_.leftMinutes, &values_.rightHours,
+                                    &values_.rightMinutes};
+    for (int i = 0; i < 4; ++i) {
+        if (!TakeNumber(times[i], 0, kU32Max, &n)) return false;
+        *timeValues[i] = uint32_t(n);
+    }
+    QLineEdit* const cal[] = {petrolLeft_, gasLeft_, petrolRight_, gasRight_};
+    uint32_t* const calValues[] = {&values_.leftPetrol, &values_.leftGas, &values_.rightPetrol,
+                                   &values_.rightGas};
+    for (int i = 0; i < 4; ++i) {
+        if (!TakeNumber(cal[i], 0, map::kCalibrationMax, &n)) return false;
+        *calValues[i] = uint32_t(n);
+        keepText_[i] = false;
+    }
+    return true;
+}
+
+void MainDialog::takeEntriesQuietly()
+{
+    // The other fields are read-only or always hold a valid value; only the
+    // calibration fields take typed text.
+    values_.weekday = weekday_->currentIndex();
+    values_.cyclic = cyclicBox_->isChecked();
+    values_.time = QDateTime(values_.time.date(), timeEdit_->time());
+    values_.date = QDateTime(dateEdit_->date(), values_.date.time());
+    QLineEdit* const cal[] = {petrolLeft_, gasLeft_, petrolRight_, gasRight_};
+    uint32_t* const calValues[] = {&values_.leftPetrol, &values_.leftGas, &values_.rightPetrol,
+                                   &values_.rightGas};
+    for (int i = 0; i < 4; ++i) {
+        qint64 n = 0;
+        if (ParseNumber(cal[i]->text(), 0, map::kCalibrationMax, &n)) {
+            *calValues[i] = uint32_t(n);
+            keepText_[i] = false;
+        } else {
+            keepText_[i] = true;
+        }
+    }
+}
+
+void MainDialog::showValues()
+{
+    const QSignalBlocker b1(weekday_), b2(timeEdit_), b3(dateEdit_);
+    weekday_->setCurrentIndex(values_.weekday >= 0 && values_.weekday < weekday_->count() ? values_.weekday
+                                                                                          : -1);
+    setTextIfChanged(counterLeft_, QString::number(values_.leftCounter));
+    setTextIfChanged(counterRight_, QString::number(values_.rightCounter));
+    cyclicBox_->setChecked(values_.cyclic);
+    timeEdit_->setTime(values_.time.time());
+    dateEdit_->setDate(values_.date.date());
+    setTextIfChanged(hoursLeft_, QString::number(values_.leftHours));
+    setTextIfChanged(minutesLeft_, QString::number(values_.leftMinutes));
+    setTextIfChanged(hoursRight_, QString::number(values_.rightHours));
+    setTextIfChanged(minutesRight_, QString::number(values_.rightMinutes));
+    QLineEdit* const cal[] = {petrolLeft_, gasLeft_, petrolRight_, gasRight_};
+    const uint32_t calValues[] = {values_.leftPetrol, values_.leftGas, values_.rightPetrol, values_.rightGas};
+    for (int i = 0; i < 4; ++i)
+        if (!keepText_[i]) setTextIfChanged(cal[i], QString::number(calValues[i]));
+}
+
+int MainDialog::RunSubDialog(const std::function<int()>& run)
+{
+    UpdateData(true);
+    if (values_.cyclic) stopTimer1();
+    const int result = run();
+    if (values_.cyclic) startTimer1();
+    return result;
+}
+
+int MainDialog::RunSubDialog(QDialog& dialog)
+{
+    return RunSubDialog([&dialog] { return dialog.exec(); });
+}
+
+void MainDialog::ShowAboutBox()
+{
+    AboutDialog about(this);
+    about.exec();
+}
+
+void MainDialog::setDiagnosisButtonVisible(bool visible)
+{
+    // Before the dialog shows this only marks the button; it then shows (or
+    // stays hidden) with the dialog.
+    diagnosisButton_->setVisible(visible);
+}
+
+bool MainDialog::diagnosisButtonVisible() const
+{
+    return !diagnosisButton_->isHidden();
+}
+
+void MainDialog::accept()
+{
+    if (!UpdateData(true)) return;
+    QDialog::accept();
+}
+
+#ifdef Q_OS_WIN
+bool MainDialog::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    if (eventType == "windows_generic_MSG") {
+        const MSG* msg = static_cast<const MSG*>(message);
+        if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kIdmAboutBox) {
+            ShowAboutBox();
+            *result = 0;
+            return true;
+        }
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+#endif
+
+void MainDialog::startListening()
+{
+    // A second start knocks here to bring this dialog to the front. Without
+    // an admitted guard (dialog tests) there is nothing to listen for.
+    if (!instanceServer_) instanceServer_ = SingleInstance::listen(this);
+}
+
+}  // namespace lumo

@@ -1,0 +1,427 @@
+#include "station/diagnosis_dialog.h"
+
+#include "core/device_link.h"
+#include "resources/resources.h"
+#include "station/diagnosis_text.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace lumo {
+
+namespace {
+
+void tag(QWidget* w, int id, const QString& objectName, const QString& accessibleName)
+{
+    w->setProperty("controlId", id);
+    w->setObjectName(objectName);
+    w->setAccessibleName(accessibleName);
+}
+
+QLineEdit* valueEdit(QWidget* parent)
+{
+    auto* e = new QLineEdit(parent);
+    e->setReadOnly(true);
+    e->setAlignment(Qt::AlignRight);
+    e->setMinimumWidth(80);
+    return e;
+}
+
+QLabel* lamp(QWidget* parent, int iconId)
+{
+    auto* l = new QLabel(parent);
+    l->setPixmap(ResourceIcon(iconId).pixmap(32, 32));
+    l->setFixedSize(32, 32);
+    return l;
+}
+
+void setTextIfChanged(QLineEdit* e, const QString& text)
+{
+    if (e->text() != text) e->setText(text);
+}
+
+// The multi-line edit shows one line per "\r\n".
+QString displayLines(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+}  // namespace
+
+DiagnosisDialog::DiagnosisDialog(QWidget* parent) : DiagnosisDialog(QString(), parent) {}
+
+DiagnosisDialog::DiagnosisDialog(const QString& databaseDir, QWidget* parent)
+    : QDialog(parent), record_(databaseDir)
+{
+    setObjectName(QStringLiteral("DiagnosisDialog"));
+    setWindowTitle(QStringLiteral("Mavik - Lumo 05     Diagnose"));
+
+    timer_.setObjectName(QStringLiteral("timer 1"));
+    timer_.setProperty("timerId", kTimerId);
+    timer_.setInterval(kTimerPeriodMs);
+    connect(&timer_, &QTimer::timeout, this, &DiagnosisDialog::RefreshLamps);
+
+    buildControls();
+}
+
+DiagnosisDialog::~DiagnosisDialog()
+{
+    timer_.stop();
+}
+
+void DiagnosisDialog::buildControls()
+{
+    // Identification number.
+    auto* identLabel = new QLabel(QStringLiteral("Identnummer:"), this);
+    ident_ = valueEdit(this);
+    tag(ident_, kIdIdent, QStringLiteral("ident"), QStringLiteral("Identnummer"));
+    identLabel->setBuddy(ident_);
+
+    // Side.
+    auto* left = new QRadioButton(QStringLiteral("Linke Zapfsäule"), this);
+    tag(left, kIdLeft, QStringLiteral("sideLeft"), QStringLiteral("Linke Zapfsäule"));
+    auto* right = new QRadioButton(QStringLiteral("Rechte Zapfsäule"), this);
+    tag(right, kIdRight, QStringLiteral("sideRight"), QStringLiteral("Rechte Zapfsäule"));
+    sides_ = new QButtonGroup(this);
+    sides_->addButton(left, 0);
+    sides_->addButton(right, 1);
+
+    // Refuelling 1 to 14.
+    auto* refuellingBox = new QGroupBox(QStringLiteral("Tankung"), this);
+    refuellingBox->setObjectName(QStringLiteral("refuellingGroup"));
+    refuellings_ = new QButtonGroup(this);
+    auto* refuellingGrid = new QGridLayout(refuellingBox);
+    QList<QWidget*> refuellingButtons;
+    for (int n = 1; n <= map::kRecordCount; ++n) {
+        // Two leading blanks for 1 to 9, so the numbers line up.
+        const QString caption = n < 10 ? QStringLiteral("  %1").arg(n) : QString::number(n);
+        auto* r = new QRadioButton(caption, refuellingBox);
+        tag(r, kIdRefuellingFirst + n - 1, QStringLiteral("refuelling%1").arg(n),
+            QStringLiteral("Tankung %1").arg(n));
+        refuellings_->addButton(r, n - 1);
+        refuellingGrid->addWidget(r, (n - 1) / 7, (n - 1) % 7);
+        refuellingButtons.append(r);
+    }
+
+    // Time and date.
+    auto* whenBox = new QGroupBox(QStringLiteral("Uhrzeit / Datum"), this);
+    whenBox->setObjectName(QStringLiteral("timeDateGroup"));
+    time_ = valueEdit(whenBox);
+    tag(time_, kIdTime, QStringLiteral("time"), QStringLiteral("Uhrzeit"));
+    date_ = valueEdit(whenBox);
+    tag(date_, kIdDate, QStringLiteral("date"), QStringLiteral("Datum"));
+    {
+        auto* l = new QHBoxLayout(whenBox);
+        l->addWidget(time_);
+        l->addWidget(date_);
+    }
+
+    // Volumes.
+    auto* volumeBox = new QGroupBox(QStringLiteral("Istwerte"), this);
+    volumeBox->setObjectName(QStringLiteral("volumeGroup"));
+    auto* liquidLabel = new QLabel(QStringLiteral("Flüssigkeitszähler:"), volumeBox);
+    liquid_ = valueEdit(volumeBox);
+    tag(liquid_, kIdLiquid, QStringLiteral("liquid"), QStringLiteral("Flüssigkeitszähler"));
+    liquidLabel->setBuddy(liquid_);
+    auto* gasLabel = new QLabel(QStringLiteral("Gaszähler:"), volumeBox);
+    gas_ = valueEdit(volumeBox);
+    tag(gas_, kIdGas, QStringLiteral("gas"), QStringLiteral("Gaszähler"));
+    gasLabel->setBuddy(gas_);
+    {
+        auto* g = new QGridLayout(volumeBox);
+        g->addWidget(liquidLabel, 0, 0);
+        g->addWidget(liquid_, 0, 1);
+        g->addWidget(new QLabel(QStringLiteral(" l"), volumeBox), 0, 2);
+        g->addWidget(gasLabel, 1, 0);
+        g->addWidget(gas_, 1, 1);
+        g->addWidget(new QLabel(QStringLiteral(" l"), volumeBox), 1, 2);
+    }
+
+    // Fault rate.
+    auto* rateLabel = new QLabel(QStringLiteral("Fehlerquote:"), this);
+    faultRate_ = valueEdit(this);
+    tag(faultRate_, kIdFaultRate, QStringLiteral("faultRate"), QStringLiteral("Fehlerquote"));
+    rateLabel->setBuddy(faultRate_);
+    auto* rateUnit = new QLabel(QStringLiteral("%"), this);
+
+    // Sensor lamps: green and red lie on top of each other; the refresh
+    // shows one of them. Until then all four show, as created.
+    gasGreen_ = lamp(this, kIconGreenLamp);
+    tag(gasGreen_, kIdGasGreen, QStringLiteral("gasLampGreen"), QStringLiteral("Gas-Geber grün"));
+    gasRed_ = lamp(this, kIconRedLamp);
+    tag(gasRed_, kIdGasRed, QStringLiteral("gasLampRed"), QStringLiteral("Gas-Geber rot"));
+    petrolGreen_ = lamp(this, kIconGreenLamp);
+    tag(petrolGreen_, kIdPetrolGreen, QStringLiteral("petrolLampGreen"), QStringLiteral("Benzin-Geber grün"));
+    petrolRed_ = lamp(this, kIconRedLamp);
+    tag(petrolRed_, kIdPetrolRed, QStringLiteral("petrolLampRed"), QStringLiteral("Benzin-Geber rot"));
+    auto* lampGrid = new QGridLayout;
+    lampGrid->addWidget(new QLabel(QStringLiteral("Gas-Geber"), this), 0, 0);
+    lampGrid->addWidget(gasGreen_, 0, 1);
+    lampGrid->addWidget(gasRed_, 0, 1);
+    lampGrid->addWidget(new QLabel(QStringLiteral("Benzin-Geber"), this), 1, 0);
+    lampGrid->addWidget(petrolGreen_, 1, 1);
+    lampGrid->addWidget(petrolRed_, 1, 1);
+
+    // Diagnosis text: read-only, no scroll bars.
+    diagnosis_ = new QPlainTextEdit(this);
+    diagnosis_->setReadOnly(true);
+    diagnosis_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    diagnosis_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    diagnosis_->setTabChangesFocus(true);
+    diagnosis_->setMinimumHeight(110);
+    tag(diagnosis_, kIdDiagnosis, QStringLiteral("diagnosis"), QStringLiteral("Diagnose"));
+
+    auto* separator = new QFrame(this);
+    separator->setObjectName(QStringLiteral("separator"));
+    separator->setFrameShape(QFrame::HLine);
+    separator->setFrameShadow(QFrame::Sunken);
+
+    cyclicBox_ = new QCheckBox(QStringLiteral("Zyklisch aktualisieren"), this);
+    tag(cyclicBox_, kIdCyclic, QStringLiteral("cyclic"), QStringLiteral("Zyklisch aktualisieren"));
+    closeButton_ = new QPushButton(QStringLiteral("Schliessen"), this);
+    tag(closeButton_, kIdClose, QStringLiteral("close"), QStringLiteral("Schliessen"));
+    closeButton_->setDefault(true);
+
+    // Layout.
+    auto* top = new QVBoxLayout(this);
+    auto* identRow = new QHBoxLayout;
+    identRow->addWidget(identLabel);
+    identRow->addWidget(ident_);
+    identRow->addSpacing(16);
+    identRow->addWidget(left);
+    identRow->addWidget(right);
+    identRow->addStretch(1);
+    top->addLayout(identRow);
+    top->addWidget(refuellingBox);
+    auto* valuesRow = new QHBoxLayout;
+    valuesRow->addWidget(whenBox);
+    valuesRow->addWidget(volumeBox);
+    top->addLayout(valuesRow);
+    auto* rateRow = new QHBoxLayout;
+    rateRow->addWidget(rateLabel);
+    rateRow->addWidget(faultRate_);
+    rateRow->addWidget(rateUnit);
+    rateRow->addSpacing(24);
+    rateRow->addLayout(lampGrid);
+    rateRow->addStretch(1);
+    top->addLayout(rateRow);
+    top->addWidget(diagnosis_, 1);
+    top->addWidget(separator);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(cyclicBox_);
+    bottom->addStretch(1);
+    bottom->addWidget(closeButton_);
+    top->addLayout(bottom);
+
+    // Tab order as the controls are listed.
+    QList<QWidget*> order = {ident_, left, right};
+    order += refuellingButtons;
+    order += {time_, date_, liquid_, gas_, faultRate_, diagnosis_, cyclicBox_, closeButton_};
+    for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+
+    // Commands. Programmatic changes (UpdateData) do not click.
+    connect(sides_, &QButtonGroup::idClicked, this, [this] { OnSideClicked(); });
+    connect(refuellings_, &QButtonGroup::idClicked, this, [this] { OnRefuellingClicked(); });
+    connect(cyclicBox_, &QCheckBox::clicked, this, [this] { OnCyclicClicked(); });
+    connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+QWidget* DiagnosisDialog::control(int id) const
+{
+    const auto widgets = findChildren<QWidget*>();
+    for (QWidget* w : widgets) {
+        const QVariant v = w->property("controlId");
+        if (v.isValid() && v.toInt() == id) return w;
+    }
+    return nullptr;
+}
+
+int DiagnosisDialog::exec()
+{
+    if (!initialised_) OnInitDialog();
+    return QDialog::exec();
+}
+
+void DiagnosisDialog::done(int result)
+{
+    timer_.stop();
+    QDialog::done(result);
+}
+
+bool DiagnosisDialog::OnInitDialog()
+{
+    initialised_ = true;
+
+    // 1. Icons; left side, refuelling 1.
+    setWindowIcon(AppIcon());
+    values_.side = 0;
+    values_.refuelling = 0;
+    UpdateData(false);
+
+    // 2. Identification number; without it the dialog stays empty.
+    DeviceLink link;
+    uint8_t id[map::kIdentLength] = {};
+    if (link.ReadProgram(map::kIdentAddress, map::kIdentLength, id) != 0) return false;
+
+    // 3.
+    values_.ident = DecodeIdentification(id);
+
+    // 4. The diagnosis texts; a failed lookup has shown its message and
+    // leaves the entries without a level, so nothing is listed.
+    record_.LookupDiagnosis(values_.ident);
+
+    // 5.
+    values_.cyclic = 1;
+    UpdateData(false);
+
+    // 6. The refuelling is read once, after the switch is on, so that a
+    // failing read switches the refresh off for good and shows one message.
+    ShowRefuelling();
+
+    // 7.
+    ApplySwitch();
+    return true;
+}
+
+void DiagnosisDialog::UpdateData(bool saveAndValidate)
+{
+    if (saveAndValidate) {
+        // The edits are read-only: only the choices and the check box can
+        // differ from the values.
+        values_.side = qMax(0, sides_->checkedId());
+        values_.refuelling = qMax(0, refuellings_->checkedId());
+        values_.cyclic = cyclicBox_->isChecked() ? 1 : 0;
+        return;
+    }
+    setTextIfChanged(ident_, values_.ident);
+    setTextIfChanged(date_, values_.date);
+    setTextIfChanged(time_, values_.time);
+    setTextIfChanged(liquid_, values_.liquid);
+    setTextIfChanged(gas_, values_.gas);
+    setTextIfChanged(faultRate_, values_.faultRate);
+    const QString lines = displayLines(values_.diagnosis);
+    if (diagnosis_->toPlainText() != lines) diagnosis_->setPlainText(lines);
+    cyclicBox_->setChecked(values_.cyclic != 0);
+    if (QAbstractButton* b = sides_->button(values_.side)) b->setChecked(true);
+    if (QAbstractButton* b = refuellings_->button(values_.refuelling)) b->setChecked(true);
+}
+
+bool DiagnosisDialog::ShowRefuelling()
+{
+    // No lamp refresh between the two reads or while an error message of
+    // theirs is open: one broken line gives one message.
+    const bool timerWasRunning = timer_.isActive();
+    timer_.stop();
+
+    const Side side = selectedSide();
+    const int32_t address = map::RecordAddress(side, selectedRefuelling());
+    uint8_t bytes[map::kRecordSize] = {};
+    DeviceLink link;
+
+    if (link.ReadProgram(address, map::kRecordTransfer, bytes) != 0) {
+        // Nothing of this refuelling is known: no figures of the one shown
+        // before may stand beside its number.
+        values_.liquid.clear();
+        values_.gas.clear();
+        values_.faultRate.clear();
+        values_.time.clear();
+        values_.date.clear();
+        values_.diagnosis.clear();
+        failedRead();
+        return false;
+    }
+    RefuellingRecord rec = RefuellingRecord::Decode(bytes);
+    values_.liquid = FormatRecordVolume(rec.liquidMl);
+    values_.gas = FormatRecordVolume(rec.gasMl);
+    values_.faultRate = FormatFaultRate(rec.liquidMl, rec.gasMl);
+
+    if (link.ReadProgram(address + map::kRecordTransfer, map::kRecordTransfer, bytes + map::kRecordTransfer) !=
+        0) {
+        // The volumes are this refuelling's; time, date and diagnosis are not known.
+        values_.time.clear();
+        values_.date.clear();
+        values_.diagnosis.clear();
+        failedRead();
+        return false;
+    }
+    rec = RefuellingRecord::Decode(bytes);
+    values_.time = FormatRecordTime(rec);
+    values_.date = FormatRecordDate(rec);
+    values_.diagnosis = BuildDiagnosisText(rec, side, record_.entries());
+    UpdateData(false);
+
+    if (timerWasRunning) timer_.start(kTimerPeriodMs);
+    return true;
+}
+
+// A read the device link has reported failed: refresh off.
+void DiagnosisDialog::failedRead()
+{
+    values_.cyclic = 0;
+    UpdateData(false);
+    ApplySwitch();
+}
+
+void DiagnosisDialog::ApplySwitch()
+{
+    UpdateData(true);
+    if (values_.cyclic == 1)
+        timer_.start(kTimerPeriodMs);
+    else
+        timer_.stop();
+}
+
+void DiagnosisDialog::RefreshLamps()
+{
+    timer_.stop();
+
+    DeviceLink link;
+    uint8_t sensor = 0;
+    if (link.ReadProcessData(map::kSensorAddress, map::kSensorLength, &sensor) != 0) {
+        values_.cyclic = 0;
+        UpdateData(false);
+        ApplySwitch();
+        return;
+    }
+
+    const LampState lamps = LampsFor(sensor, selectedSide());
+    petrolRed_->setVisible(lamps.petrolRed);
+    petrolGreen_->setVisible(!lamps.petrolRed);
+    gasRed_->setVisible(lamps.gasRed);
+    gasGreen_->setVisible(!lamps.gasRed);
+
+    timer_.start(kTimerPeriodMs);
+}
+
+void DiagnosisDialog::OnSideClicked()
+{
+    UpdateData(true);
+    // A new side starts at its refuelling 1.
+    values_.refuelling = 0;
+    UpdateData(false);
+    ShowRefuelling();
+}
+
+void DiagnosisDialog::OnRefuellingClicked()
+{
+    UpdateData(true);
+    ShowRefuelling();
+}
+
+void DiagnosisDialog::OnCyclicClicked()
+{
+    ApplySwitch();
+}
+
+}  // namespace lumo

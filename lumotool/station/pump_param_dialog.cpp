@@ -1,0 +1,268 @@
+#include "station/pump_param_dialog.h"
+
+#include "core/device_link.h"
+#include "core/device_map.h"
+#include "resources/resources.h"
+#include "station/station_database.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <cstdint>
+
+namespace lumo {
+
+const QString PumpParamDialog::kTitle = QStringLiteral("Mavik - Lumo 05     Anzeige Säulenparameter");
+
+namespace {
+
+void tag(QWidget* w, int id, const char* objectName, const QString& accessibleName)
+{
+    w->setProperty("controlId", id);
+    w->setObjectName(QString::fromLatin1(objectName));
+    w->setAccessibleName(accessibleName);
+}
+
+void setTextIfChanged(QLineEdit* e, const QString& text)
+{
+    if (e->text() != text) e->setText(text);
+}
+
+// One labelled single-line edit in a grid row. The accessible name is the
+// label without its colon.
+QLineEdit* addEdit(QWidget* parent, QGridLayout* grid, int row, const QString& label, int id,
+                   const char* objectName)
+{
+    auto* l = new QLabel(label, parent);
+    auto* e = new QLineEdit(parent);
+    QString name = label;
+    if (name.endsWith(QLatin1Char(':'))) name.chop(1);
+    tag(e, id, objectName, name);
+    e->setMinimumWidth(200);
+    l->setBuddy(e);
+    grid->addWidget(l, row, 0);
+    grid->addWidget(e, row, 1);
+    return e;
+}
+
+}  // namespace
+
+PumpParamDialog::PumpParamDialog(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("PumpParamDialog"));
+    setProperty("dialogResource", kDialogResource);
+    setWindowTitle(kTitle);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    buildControls();
+    UpdateData(false);
+}
+
+PumpParamDialog::~PumpParamDialog() = default;
+
+void PumpParamDialog::buildControls()
+{
+    // Identification number, read-only.
+    auto* identRow = new QGridLayout;
+    ident_ = addEdit(this, identRow, 0, QStringLiteral("Identnummer:"), kIdIdent, "ident");
+    ident_->setReadOnly(true);
+
+    auto* addressBox = new QGroupBox(QStringLiteral("Adresse"), this);
+    addressBox->setObjectName(QStringLiteral("addressGroup"));
+    auto* address = new QGridLayout(addressBox);
+    tankstelle_ = addEdit(addressBox, address, 0, QStringLiteral("Tankstelle:"), kIdTankstelle, "tankstelle");
+    strasse_ = addEdit(addressBox, address, 1, QStringLiteral("Straße:"), kIdStrasse, "strasse");
+    plz_ = addEdit(addressBox, address, 2, QStringLiteral("PLZ:"), kIdPlz, "plz");
+    ort_ = addEdit(addressBox, address, 3, QStringLiteral("Ort:"), kIdOrt, "ort");
+
+    auto* pumpBox = new QGroupBox(QStringLiteral("Zapfsäule"), this);
+    pumpBox->setObjectName(QStringLiteral("pumpGroup"));
+    auto* pump = new QGridLayout(pumpBox);
+    zsMarke_ = addEdit(pumpBox, pump, 0, QStringLiteral("Marke:"), kIdZsMarke, "zsMarke");
+    zsType_ = addEdit(pumpBox, pump, 1, QStringLiteral("Typ:"), kIdZsType, "zsType");
+    zsBj_ = addEdit(pumpBox, pump, 2, QStringLiteral("Baujahr:"), kIdZsBj, "zsBj");
+
+    // Diagnosis type: two radio buttons, neither selected at the start.
+    auto* diagLabel = new QLabel(QStringLiteral("Diagnose:"), this);
+    diag1_ = new QRadioButton(QStringLiteral("1"), this);
+    tag(diag1_, kIdDiag1, "diag1", QStringLiteral("Diagnose 1"));
+    diag2_ = new QRadioButton(QStringLiteral("2"), this);
+    tag(diag2_, kIdDiag2, "diag2", QStringLiteral("Diagnose 2"));
+    diagLabel->setBuddy(diag1_);
+    auto* diagRow = new QHBoxLayout;
+    diagRow->addWidget(diagLabel);
+    diagRow->addWidget(diag1_);
+    diagRow->addWidget(diag2_);
+    diagRow->addStretch(1);
+
+    auto* numbers = new QGridLayout;
+    lZsNr_ = addEdit(this, numbers, 0, QStringLiteral("Linke ZS-Nr.:"), kIdLZsNr, "lZsNr");
+    rZsNr_ = addEdit(this, numbers, 1, QStringLiteral("Rechte ZS-Nr.:"), kIdRZsNr, "rZsNr");
+
+    auto* line = new QFrame(this);
+    line->setObjectName(QStringLiteral("separator"));
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+
+    okButton_ = new QPushButton(QStringLiteral("Schliessen"), this);
+    tag(okButton_, kIdOk, "close", QStringLiteral("Schliessen"));
+    okButton_->setDefault(true);
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    bottom->addWidget(okButton_);
+
+    auto* main = new QVBoxLayout(this);
+    main->addLayout(identRow);
+    main->addWidget(addressBox);
+    main->addWidget(pumpBox);
+    main->addLayout(diagRow);
+    main->addLayout(numbers);
+    main->addWidget(line);
+    main->addLayout(bottom);
+    main->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Tab order as the controls are listed.
+    const QList<QWidget*> order = {ident_,  tankstelle_, strasse_, plz_,   ort_,   zsMarke_, zsType_,
+                                   zsBj_,   diag1_,      diag2_,   lZsNr_, rZsNr_, okButton_};
+    for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+
+    connect(okButton_, &QPushButton::clicked, this, [this] { OnOK(); });
+}
+
+QWidget* PumpParamDialog::control(int id) const
+{
+    const auto widgets = findChildren<QWidget*>();
+    for (QWidget* w : widgets) {
+        const QVariant v = w->property("controlId");
+        if (v.isValid() && v.toInt() == id) return w;
+    }
+    return nullptr;
+}
+
+void PumpParamDialog::UpdateData(bool saveAndValidate)
+{
+    struct Binding {
+        QLineEdit* edit;
+        QString* value;
+    };
+    const Binding bindings[] = {
+        {ident_, &values_.ident},     {tankstelle_, &values_.tankstelle}, {strasse_, &values_.strasse},
+        {plz_, &values_.plz},         {ort_, &values_.ort},               {zsMarke_, &values_.zsMarke},
+        {zsType_, &values_.zsType},   {zsBj_, &values_.zsBj},             {lZsNr_, &values_.lZsNr},
+        {rZsNr_, &values_.rZsNr},
+    };
+    for (const Binding& b : bindings) {
+        if (saveAndValidate)
+            *b.value = b.edit->text();
+        else
+            setTextIfChanged(b.edit, *b.value);
+    }
+}
+
+QString PumpParamDialog::diagnosisType() const
+{
+    return diag1_->isChecked() ? QStringLiteral("1") : QStringLiteral("2");
+}
+
+void PumpParamDialog::selectDiagnosis(const QString& type)
+{
+    if (type == QLatin1String("1"))
+        diag1_->setChecked(true);
+    else
+        diag2_->setChecked(true);
+}
+
+void PumpParamDialog::setEditable(bool editable)
+{
+    for (QLineEdit* e : {tankstelle_, strasse_, plz_, ort_, zsMarke_, zsType_, zsBj_, lZsNr_, rZsNr_})
+        e->setReadOnly(!editable);
+    diag1_->setEnabled(editable);
+    diag2_->setEnabled(editable);
+}
+
+int PumpParamDialog::exec()
+{
+    if (!initialised_) OnInitDialog();
+    return QDialog::exec();
+}
+
+bool PumpParamDialog::OnInitDialog()
+{
+    initialised_ = true;
+    setWindowIcon(AppIcon());
+
+    // The device link has shown the error already. Without the number there
+    // is no record to show or save, so nothing typed here could be kept:
+    // the fields stay empty and cannot be edited.
+    DeviceLink link;
+    uint8_t bytes[map::kIdentLength] = {};
+    if (link.ReadProgram(map::kIdentAddress, map::kIdentLength, bytes) != 0) {
+        values_ = Values{};
+        setEditable(false);
+        UpdateData(false);
+        return false;
+    }
+    values_.ident = DecodeIdentification(bytes);
+
+    StationDatabase db;
+    db.LoadRecord(values_.ident);
+    if (!db.RecordText().isEmpty()) {
+        values_.tankstelle = db.ReadTankstelle();
+        values_.strasse = db.ReadStrasse();
+        values_.plz = db.ReadPlz();
+        values_.ort = db.ReadOrt();
+        values_.zsMarke = db.ReadZsMarke();
+        values_.zsType = db.ReadZsType();
+        values_.zsBj = db.ReadZsBj();
+        values_.lZsNr = db.ReadLZsNr();
+        values_.rZsNr = db.ReadRZsNr();
+        selectDiagnosis(db.ReadDiagTyp());
+    } else {
+        // A controller seen for the first time gets its empty record now;
+        // no radio is selected yet, so its diagnosis type is "2".
+        db.AppendRecord(values_.ident, values_.zsBj, values_.zsMarke, values_.tankstelle, values_.ort,
+                        values_.plz, values_.strasse, values_.zsType, values_.lZsNr, values_.rZsNr,
+                        diagnosisType());
+    }
+    UpdateData(false);
+    return true;
+}
+
+void PumpParamDialog::OnOK()
+{
+    UpdateData(true);
+    if (!values_.ident.isEmpty()) {
+        StationDatabase db;
+        db.LoadRecord(values_.ident);
+        const QString diag = diagnosisType();
+        if (!db.RecordText().isEmpty()) {
+            // Every setter writes the whole file; all fields are written.
+            db.WriteZsBj(values_.zsBj);
+            db.WriteZsMarke(values_.zsMarke);
+            db.WriteTankstelle(values_.tankstelle);
+            db.WriteOrt(values_.ort);
+            db.WritePlz(values_.plz);
+            db.WriteStrasse(values_.strasse);
+            db.WriteZsType(values_.zsType);
+            db.WriteLZsNr(values_.lZsNr);
+            db.WriteRZsNr(values_.rZsNr);
+            db.WriteDiagTyp(diag);
+        } else {
+            // The record has gone since the dialog opened (file removed or
+            // replaced): it is written anew with the values on screen.
+            db.AppendRecord(values_.ident, values_.zsBj, values_.zsMarke, values_.tankstelle,
+                            values_.ort, values_.plz, values_.strasse, values_.zsType, values_.lZsNr,
+                            values_.rZsNr, diag);
+        }
+    }
+    QDialog::accept();
+}
+
+}  // namespace lumo

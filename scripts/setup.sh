@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs (only those missing) and
+# configures and builds it. Usage: scripts/setup.sh [BUILD_DIR [extra cmake args...]]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+
+# Build: compiler, CMake, Ninja; Qt 6 Widgets for the program; GoogleTest for
+# the tests; clang and its runtime for the fuzz target.
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
+          clang libclang-rt-14-dev)
+# Access databases (libmdb) and mdbtools' command-line tools, which the tests
+# use to check the test fixtures independently.
+packages+=(mdbtools mdbtools-dev)
+# Windows builds of the libraries and their tests under Wine.
+packages+=(g++-mingw-w64-x86-64 wine64)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y \
+    --no-install-recommends "${missing[@]}"
+fi
+
+build=${1:-$here/build}
+shift || true
+cmake -S "$here" -B "$build" -G Ninja "$@"
+cmake --build "$build" -j"$(nproc)"

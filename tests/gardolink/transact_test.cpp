@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "fake_serial.h"
+#include "frames.h"
+#include "gardolink.h"
+#include "transact.h"
+
+using gardo::test::FakeSerial;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+constexpr uint8_t kStation = 0xC1;
+
+Bytes reply(const Bytes& data) { return gardo::build_read_reply(data); }
+
+Bytes bad_sum(const Bytes& data) {
+    Bytes r = gardo::build_read_reply(data);
+    r.back() ^= 0x5A;
+    return r;
+}
+
+int32_t read_program(FakeSerial& port, int32_t address, int32_t count, uint8_t* dest) {
+    return gardo::read_transaction(port, kStation, 0x80, address, count, dest);
+}
+
+}  // namespace
+
+TEST(ShortCommand, SendsThreeBytesAndMapsTheReply) {
+    const std::pair<uint8_t, int32_t> cases[] = {{0x60, GARDO_OK}, {'P', GARDO_REJECTED}, {'0', GARDO_FAULTY},
+                                                 {0xC0, GARDO_UNKNOWN_REPLY}};
+    for (auto [answer, status] : cases) {
+        FakeSerial port;
+        port.replies.push_back({answer});
+        EXPECT_EQ(gardo::short_command(port, kStation, 0xC1), status);
+        EXPECT_EQ(port.sent, (Bytes{0xC1, 0xC1, 0xC1}));
+    }
+}
+
+TEST(ShortCommand, NoReplyIsNotRepeated) {
+    FakeSerial port;
+    EXPECT_EQ(gardo::short_command(port, kStation, 0xC0), SERLINK_E_READ_TIMEOUT);
+    EXPECT_EQ(port.requests, 1);
+}
+
+TEST(Flush, DropsPendingInputOnceBeforeTheRequest) {
+    FakeSerial port;
+    port.pending = {0x11, 0x22, 0x33};
+    port.replies.push_back(reply({7, 8}));
+    uint8_t dest[2] = {};
+    EXPECT_EQ(read_program(port, 10, 2, dest), GARDO_OK);
+    EXPECT_TRUE(port.pending.empty());
+    EXPECT_EQ(dest[0], 7);
+    EXPECT_EQ(dest[1], 8);
+}
+
+TEST(Flush, AFailedQueryEndsTheTransactionBeforeSending) {
+    FakeSerial port;
+    port.availableError = SERLINK_E_FRAME;
+    uint8_t dest[1];
+    EXPECT_EQ(read_program(port, 0, 1, dest), SERLINK_E_FRAME);
+    EXPECT_EQ(gardo::short_command(port, kStation, 0xC1), SERLINK_E_FRAME);
+    EXPECT_EQ(gardo::write_transaction(port, kStation, 0xA0, 0, 1, dest), SERLINK_E_FRAME);
+    EXPECT_TRUE(port.sent.empty());
+}
+
+TEST(Read, ReplyCharactersInsteadOfAFrame) {
+    const std::pair<uint8_t, int32_t> cases[] = {
+        {'P', GARDO_REJECTED}, {'0', GARDO_FAULTY}, {0x60, GARDO_UNKNOWN_REPLY}, {0xFF, GARDO_UNKNOWN_REPLY}};
+    for (auto [answer, status] : cases) {
+        FakeSerial port;
+        port.replies.push_back({answer});
+        uint8_t dest[4];
+        EXPECT_EQ(read_program(port, 1680, 4, dest), status);
+        EXPECT_EQ(port.requests, 1);
+    }
+}
+
+TEST(Read, MalformedRepliesEndAtOnce) {
+    {
+        FakeSerial port;
+        port.replies.push_back({0xC0, 0x15, 0x01, 0x00, 0x15});
+        uint8_t dest[1];
+        EXPECT_EQ(read_program(port, 0, 1, dest), GARDO_BAD_TYPE);
+        EXPECT_EQ(port.requests, 1);
+    }
+    for (uint8_t n : {uint8_t{0}, uint8_t{9}}) {
+        FakeSerial port;
+        port.replies.push_back({0xC0, 0x14, n});
+        uint8_t dest[8];
+        EXPECT_EQ(read_program(port, 0, 8, dest), GARDO_BAD_LENGTH);
+        EXPECT_EQ(port.requests, 1);
+    }
+}
+
+TEST(Read, LongerReplyThanAskedForCopiesNothing) {
+    FakeSerial port;
+    port.replies.push_back(reply({1, 2, 3, 4, 5, 6, 7, 8}));
+    uint8_t buffer[8] = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
+    EXPECT_EQ(read_program(port, 0, 2, buffer), GARDO_BAD_LENGTH);
+    for (uint8_t b : buffer) EXPECT_EQ(b, 0xEE);
+}
+
+TEST(Read, ShorterReplyIsAccepted) {
+    FakeSerial port;
+    port.replies.push_back(reply({9}));
+    uint8_t buffer[4] = {0, 0xEE, 0xEE, 0xEE};
+    EXPECT_EQ(read_program(port, 0, 4, buffer), GARDO_OK);
+    EXPECT_EQ(buffer[0], 9);
+    EXPECT_EQ(buffer[1], 0xEE);
+}
+
+TEST(Read, ChecksumRetriesShareTheFourAttemptLimit) {
+    {
+        FakeSerial port;
+        for (int i = 0; i < 3; ++i) port.replies.push_back(bad_sum({1, 2, 3, 4}));
+        port.replies.push_back(reply({1, 2, 3, 4}));
+        uint8_t dest[4] = {};
+        EXPECT_EQ(read_program(port, 1680, 4, dest), GARDO_OK);
+        EXPECT_EQ(port.requests, 4);
+        EXPECT_EQ(dest[3], 4);
+        // Every attempt sends the same frame; the flush ran only once.
+        const Bytes frame = gardo::build_read_request(kStation, 0x80, 1680, 4);
+        ASSERT_EQ(port.sent.size(), 4 * frame.size());
+        for (size_t i = 0; i < port.sent.size(); ++i) EXPECT_EQ(port.sent[i], frame[i % frame.size()]);
+    }
+    {
+        FakeSerial port;
+        for (int i = 0; i < 5; ++i) port.replies.push_back(bad_sum({1}));
+        uint8_t dest[1];
+        EXPECT_EQ(read_program(port, 0, 1, dest), GARDO_UNKNOWN_REPLY);
+        EXPECT_EQ(port.requests, 4);
+    }
+    {
+        // Two silences and two bad checksums: still four requests in all.
+        FakeSerial port;
+        port.replies = {{}, bad_sum({1}), {}, bad_sum({1}), reply({1})};
+        uint8_t dest[1];
+        EXPECT_EQ(read_program(port, 0, 1, dest), GARDO_UNKNOWN_REPLY);
+        EXPECT_EQ(port.requests, 4);
+    }
+}
+
+TEST(Read, SilenceGivesTheLastReadCodeAfterFourRequests) {
+    FakeSerial port;
+    uint8_t dest[1];
+    EXPECT_EQ(read_program(port, 0, 1, dest), SERLINK_E_READ_TIMEOUT);
+    EXPECT_EQ(port.requests, 4);
+}
+
+TEST(Read, AFailureAfterTheStartByteIsNotRetried) {
+    FakeSerial port;
+    port.replies.push_back({0xC0, 0x14, 0x04, 1, 2});  // cut short
+    port.replies.push_back(reply({1, 2, 3, 4}));
+    uint8_t dest[4];
+    EXPECT_EQ(read_program(port, 0, 4, dest), SERLINK_E_READ_TIMEOUT);
+    EXPECT_EQ(port.requests, 1);
+}
+
+TEST(Read, SendFailureEndsTheTransaction) {
+    FakeSerial port;
+    port.writeError = SERLINK_E_WRITE_TIMEOUT;
+    port.writeFailAt = 2;
+    uint8_t dest[1];
+    EXPECT_EQ(read_program(port, 0, 1, dest), SERLINK_E_WRITE_TIMEOUT);
+    EXPECT_EQ(port.sent.size(), 2u);
+}
+
+TEST(Arguments, OutOfRangeCallsAreRefusedBeforeSending) {
+    FakeSerial port;
+    uint8_t buffer[16] = {};
+    EXPECT_EQ(read_program(port, 0, 0, buffer), GARDO_BAD_ARGUMENT);
+    EXPECT_EQ(read_program(port, 0, 9, buffer), GARDO_BAD_ARGUMENT);
+    EXPECT_EQ(read_program(port, -1, 1, buffer), GARDO_BAD_ARGUMENT);
+    EXPECT_EQ(read_program(port, 0x10000, 1, buffer), GARDO_BAD_ARGUMENT);
+    EXPECT_EQ(read_program(port, 0, 1, nullptr), GARDO_BAD_ARGUMENT);
+    EXPECT_EQ(gardo::write_transaction(port, kStation, 0xA0, 0, 11, buffer), GARDO_BAD_ARGUMENT);
+    EXPECT_EQ(gardo::write_transaction(port, kStation, 0xA0, 0, -1, buffer), GARDO_BAD_ARGUMENT);
+    EXPECT_EQ(gardo::write_transaction(port, kStation, 0xA0, 0, 2, nullptr), GARDO_BAD_ARGUMENT);
+    EXPECT_TRUE(port.sent.empty());
+}
+
+TEST(Write, FrameRetriesAndReplies) {
+    {
+        FakeSerial port;
+        port.replies.push_back({0x60});
+        const Bytes data(10, 0xAB);
+        EXPECT_EQ(gardo::write_transaction(port, kStation, 0xA1, 81, 10, data.data()), GARDO_OK);
+        EXPECT_EQ(port.sent, gardo::build_write_request(kStation, 0xA1, 81, data));
+        EXPECT_EQ(port.sent.size(), 16u);
+    }
+    {
+        FakeSerial port;
+        port.replies = {{}, {}, {'P'}};
+        EXPECT_EQ(gardo::write_transaction(port, kStation, 0xA0, 0, 0, nullptr), GARDO_REJECTED);
+        EXPECT_EQ(port.requests, 3);
+    }
+    {
+        FakeSerial port;
+        port.readError = SERLINK_E_BREAK;
+        EXPECT_EQ(gardo::write_transaction(port, kStation, 0xA2, 0, 0, nullptr), SERLINK_E_BREAK);
+        EXPECT_EQ(port.requests, 4);
+    }
+    {
+        // A reply character is never a reason for another attempt.
+        FakeSerial port;
+        port.replies = {{'X'}, {0x60}};
+        EXPECT_EQ(gardo::write_transaction(port, kStation, 0xA0, 0, 0, nullptr), GARDO_UNKNOWN_REPLY);
+        EXPECT_EQ(port.requests, 1);
+    }
+}
+
+TEST(AutoRun, SendsTheCommandOnlyFrom18) {
+    {
+        FakeSerial port;
+        port.replies.push_back(reply({17}));
+        EXPECT_EQ(gardo::auto_run(port, kStation), GARDO_OK);
+        EXPECT_EQ(port.sent, gardo::build_read_request(kStation, 0x81, 4, 1));
+    }
+    {
+        FakeSerial port;
+        port.replies = {reply({18}), {'P'}};
+        EXPECT_EQ(gardo::auto_run(port, kStation), GARDO_REJECTED);
+        Bytes expected = gardo::build_read_request(kStation, 0x81, 4, 1);
+        expected.insert(expected.end(), {0xC1, 0xC6, 0xC6});
+        EXPECT_EQ(port.sent, expected);
+    }
+    {
+        FakeSerial port;
+        port.replies.push_back({'0'});
+        EXPECT_EQ(gardo::auto_run(port, kStation), GARDO_FAULTY);
+        EXPECT_EQ(port.requests, 1);
+    }
+}

@@ -1,0 +1,338 @@
+// The log writer against the simulated controller: the files written are
+// compared with text built from the simulator's memory, decoded here on its
+// own; a controller that falls silent half-way; file errors.
+#include "core/device_link.h"
+#include "core/device_map.h"
+#include "logs/log_text.h"
+#include "logs/log_writer.h"
+#include "station/station_database.h"
+#include "support/recording_ui.h"
+
+#include <gardolink.h>
+#include <gardosim/simulator.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <unistd.h>
+
+namespace lumo {
+namespace {
+
+using gardosim::Area;
+using gardosim::FaultKind;
+
+constexpr int kPort = 3;
+const QString kId = QStringLiteral("0001234567");
+const QString kTimeoutText = QStringLiteral("Timeout-Fehler, es wurde kein Zeichen empfangen!");
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return f.readAll();
+}
+
+QList<QByteArray> Lines(const QByteArray& text) {
+    QList<QByteArray> lines = text.split('\n');
+    EXPECT_TRUE(lines.last().isEmpty()) << "text does not end with a line end";
+    lines.removeLast();
+    for (QByteArray& line : lines) {
+        EXPECT_TRUE(line.endsWith('\r')) << line.constData();
+        line.chop(1);
+    }
+    return lines;
+}
+
+uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+}
+
+class LogWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::testApplication();
+        ASSERT_TRUE(workDir_.isValid());
+        oldDir_ = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(workDir_.path()));
+
+        // Station record of the identification.
+        const QString dbPath = StationDatabase::DefaultFilePath();
+        QDir().mkpath(QFileInfo(dbPath).path());
+        station::RecordValues r;
+        r.id = kId.toLatin1();
+        r.tankstelle = "Tankstelle S\xFC" "d";
+        r.lZsNr = "3";
+        r.rZsNr = "4";
+        QFile db(dbPath);
+        ASSERT_TRUE(db.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        db.write(station::BuildRecord(r));
+        db.close();
+
+        sim_ = std::make_unique<gardosim::Simulator>();
+        std::string error;
+        ASSERT_TRUE(sim_->start(&error)) << error;
+        ASSERT_FALSE(sim_->registerPort("COM" + std::to_string(kPort), {}, &error).empty()) << error;
+        ASSERT_EQ(InitCommunication(("COM" + std::to_string(kPort) + ":").c_str(), 4800), 0);
+        // Short byte waits keep a silent controller from costing seconds.
+        Change_Wait_Time(40);
+        FillMemory();
+        sim_->clearLog();
+    }
+
+    void TearDown() override {
+        CloseCommunication();
+        sim_.reset();
+        QDir::setCurrent(oldDir_);
+    }
+
+    // Records with varied volumes, flags, dates (some out of range) and
+    // header values on both sides.
+    void FillMemory() {
+        std::mt19937 rng(20261207);
+        for (int side = 0; side < 2; ++side) {
+            const uint32_t base = side == 0 ? 1216 : 1440;
+            for (int k = 0; k < 14; ++k) {
+                uint8_t rec[16];
+                for (uint8_t& b : rec) b = uint8_t(rng());
+                rec[10] = uint8_t(rng() % 60);
+                rec[11] = uint8_t(rng() % 60);
+                rec[12] = uint8_t(rng() % 24);
+                rec[13] = uint8_t(1 + rng() % 31);
+                rec[14] = uint8_t(1 + rng() % 12);
+                rec[15] = uint8_t(rng() % 100);
+                if (k == 3) rec[15] = 200;  // date placeholder
+                if (k == 5) rec[12] = 150;  // time placeholder
+                if (k == 7) std::fill(rec, rec + 8, 0);  // both volumes 0
+                sim_->poke(Area::Program, base + uint32_t(16 * k), rec);
+            }
+        }
+        const uint8_t cal[4] = {11, 22, 33, 255};
+        sim_->poke(Area::Program, 1184, cal);
+        const uint8_t trig[2] = {7, 9};
+        sim_->poke(Area::Program, 1188, trig);
+        const uint8_t thr[6] = {101, 101, 0x34, 0x12, 0x01, 0x00};
+        sim_->poke(Area::Program, 1190, thr);
+        const uint8_t left[4] = {0x0F, 0x27, 0x5A, 0xA5};  // 9999
+        sim_->poke(Area::Process, 78, left);
+        const uint8_t right[4] = {0x2A, 0x00, 0x00, 0x00};  // 42
+        sim_->poke(Area::Process, 81, right);
+        sim_->pokeByte(Area::Process, 21, 0x90);  // left VK, right DK
+    }
+
+    // The file a side should get, from the simulator's memory decoded here.
+    QByteArray ExpectedText(Side side) {
+        const bool left = side == Side::Left;
+        LogFileValues v;
+        v.side = side;
+        v.identification = kId;
+        v.stationName = QStringLiteral("Tankstelle Süd");
+        v.dispenserNumber = left ? QStringLiteral("3") : QStringLiteral("4");
+        const auto cal = sim_->peek(Area::Program, 1184, 4);
+        v.liquidCalibration = cal[left ? 0 : 2];
+        v.gasCalibration = cal[left ? 1 : 3];
+        v.triggerThreshold = sim_->peekByte(Area::Program, left ? 1188 : 1189);
+        v.errorThreshold = sim_->peekByte(Area::Program, left ? 1190 : 1191);
+        const auto counter = sim_->peek(Area::Process, left ? 78 : 81, 2);
+        v.errorCounter = uint16_t(counter[0] | counter[1] << 8);
+        const uint8_t sensors = sim_->peekByte(Area::Process, 21);
+        for (int k = 0; k < 14; ++k) {
+            const auto b = sim_->peek(Area::Program, uint32_t((left ? 1216 : 1440) + 16 * k), 16);
+            LogRowValues& row = v.rows[size_t(k)];
+            row.sensors = sensors;
+            row.record.liquidMl = U32(b, 0);
+            row.record.gasMl = U32(b, 4);
+            row.record.inputs = b[8];
+            row.record.outputs = b[9];
+            row.record.second = b[10];
+            row.record.minute = b[11];
+            row.record.hour = b[12];
+            row.record.day = b[13];
+            row.record.month = b[14];
+            row.record.year = b[15];
+        }
+        return BuildLogText(v);
+    }
+
+    QTemporaryDir workDir_;
+    QString oldDir_;
+    test::RecordingUi ui_;
+    std::unique_ptr<gardosim::Simulator> sim_;
+    DeviceLink link_;
+};
+
+TEST_F(LogWriterTest, BothFilesMatchTheControllerMemory) {
+    // An older, longer file of the same name must not leave its tail behind.
+    QDir().mkdir("Log");
+    {
+        QFile old("Log/" + kId + "_R.log");
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(20000, 'x'));
+    }
+
+    std::vector<int> steps;
+    LogWriteHooks hooks;
+    hooks.onStep = [&](int done) { steps.push_back(done); };
+    int beforeOpen = 0;
+    hooks.beforeOpen = [&] { ++beforeOpen; };
+    WriteLogFiles(link_, kId, hooks);
+
+    EXPECT_EQ(ui_.count(), 0u) << ui_.texts().join("|").toStdString();
+    EXPECT_EQ(beforeOpen, 2);
+    ASSERT_EQ(steps.size(), size_t(kLogReadsTotal));
+    for (size_t i = 0; i < steps.size(); ++i) EXPECT_EQ(steps[i], int(i) + 1);
+
+    const QByteArray leftText = ReadAll("Log/" + kId + "_L.log");
+    const QByteArray rightText = ReadAll("Log/" + kId + "_R.log");
+    EXPECT_EQ(leftText, ExpectedText(Side::Left));
+    EXPECT_EQ(rightText, ExpectedText(Side::Right));
+
+    // A few cells written out by hand, independent of the text builder.
+    const QList<QByteArray> left = Lines(leftText);
+    const QList<QByteArray> right = Lines(rightText);
+    ASSERT_EQ(left.size(), 18 + 28);
+    ASSERT_EQ(right.size(), 18 + 28);
+    for (int k = 0; k < 14; ++k) {
+        for (int s = 0; s < 2; ++s) {
+            const auto b = sim_->peek(Area::Program, uint32_t((s == 0 ? 1216 : 1440) + 16 * k), 16);
+            char cells[64];
+            std::snprintf(cells, sizeof cells, "|%010u |%010u|", U32(b, 0), U32(b, 4));
+            const QByteArray& row = (s == 0 ? left : right)[18 + 2 * k];
+            EXPECT_EQ(row.mid(10, 24), QByteArray(cells)) << row.constData();
+            char date[16];
+            std::snprintf(date, sizeof date, "%02u.%02u.%02u", b[13], b[14], b[15]);
+            char time[16];
+            std::snprintf(time, sizeof time, "%02u:%02u:%02u", b[12], b[11], b[10]);
+            EXPECT_EQ(row.mid(64, 8), b[15] > 99 ? QByteArray("00:00:00") : QByteArray(date));
+            EXPECT_EQ(row.mid(73, 8), b[12] > 99 ? QByteArray("00:00:00") : QByteArray(time));
+            EXPECT_EQ(row.size(), 91);
+        }
+    }
+    EXPECT_TRUE(left[1].startsWith(" Ger\xE4te-Id: 0001234567 "));
+    EXPECT_TRUE(left[1].contains("| Fehlerz\xE4hlerinhalt: 9999 "));
+    EXPECT_TRUE(right[1].contains("| Fehlerz\xE4hlerinhalt: 42 "));
+    EXPECT_TRUE(left[3].startsWith(" Tankstelle:\tTankstelle S\xFC" "d"));
+    EXPECT_TRUE(left[9].contains("\t--%\t"));
+    EXPECT_TRUE(right[9].contains("\t101%\t"));
+    EXPECT_TRUE(right[7].contains("Gasz\xE4hler:\t255 Impl/l"));
+
+    // The reads of the access summary, in order: per side the three header
+    // blocks, the counter, then per record 8 bytes, process byte 21, 8 bytes.
+    const auto frames = sim_->frames();
+    ASSERT_EQ(frames.size(), size_t(kLogReadsTotal));
+    std::vector<std::pair<int, int>> expected;  // (address, count)
+    for (int s = 0; s < 2; ++s) {
+        expected.insert(expected.end(), {{1184, 4}, {1188, 2}, {1190, 6}, {s == 0 ? 78 : 81, 4}});
+        for (int k = 0; k < 14; ++k) {
+            const int a = (s == 0 ? 1216 : 1440) + 16 * k;
+            expected.insert(expected.end(), {{a, 8}, {21, 1}, {a + 8, 8}});
+        }
+    }
+    const uint8_t programCmd = frames[0].request.at(1);
+    const uint8_t processCmd = frames[3].request.at(1);
+    EXPECT_NE(programCmd, processCmd);
+    for (size_t i = 0; i < frames.size(); ++i) {
+        const auto& r = frames[i].request;
+        ASSERT_GE(r.size(), 5u);
+        EXPECT_EQ(std::make_pair(r[3] | r[4] << 8, int(r[2])), expected[i]) << "read " << i;
+        const bool process = expected[i].first < 100;
+        EXPECT_EQ(r[1], process ? processCmd : programCmd) << "read " << i;
+    }
+}
+
+TEST_F(LogWriterTest, SilentControllerHalfWayGivesMessagesAndWholeFiles) {
+    // The controller stops answering after the 20th read: the 21st (process
+    // byte 21 of the sixth row, printed 9) and every first read of a row
+    // behind it fail, on the right side also the four header reads.
+    LogWriteHooks hooks;
+    hooks.onStep = [&](int done) {
+        if (done == 20) sim_->inject(FaultKind::Silence, gardosim::kForever);
+    };
+    WriteLogFiles(link_, kId, hooks);
+
+    const int leftFailures = 1 + 8;
+    const int rightFailures = 4 + 14;
+    EXPECT_EQ(int(ui_.count()), leftFailures + rightFailures);
+    EXPECT_EQ(int(ui_.countText(kTimeoutText)), leftFailures + rightFailures);
+    EXPECT_EQ(int(ui_.countCaption(QStringLiteral("Kommunikations-Fehler"))), leftFailures + rightFailures);
+
+    const QByteArray head = logtext::TableHead();
+    for (Side side : {Side::Left, Side::Right}) {
+        const QByteArray text = ReadAll("Log/" + LogFileName(side, kId));
+        ASSERT_FALSE(text.isEmpty());
+        const QList<QByteArray> lines = Lines(text);
+        ASSERT_EQ(lines.size(), 18 + 28);
+        EXPECT_TRUE(text.contains(head));
+        for (int i = 12; i < lines.size(); ++i) EXPECT_EQ(lines[i].size(), 91) << i << lines[i].constData();
+        for (int k = 0; k < 14; ++k)
+            EXPECT_EQ(lines[19 + 2 * k], logtext::RowSeparator().chopped(2));
+    }
+
+    const QList<QByteArray> left = Lines(ReadAll("Log/" + kId + "_L.log"));
+    // Header, table head and rows 14 to 10 as with a healthy controller.
+    const QList<QByteArray> healthy = Lines(ExpectedText(Side::Left));
+    for (int i = 0; i < 28; ++i) EXPECT_EQ(left[i], healthy[i]) << i;
+    EXPECT_TRUE(left[28].startsWith("|      9  |"));
+    EXPECT_TRUE(left[28].endsWith("|    |    |    |    |    |    |        |        |        |"))
+        << left[28].constData();
+    EXPECT_FALSE(left[28].mid(11, 10).trimmed().isEmpty());  // the volumes were read
+    EXPECT_EQ(left[30], "|      8  |           |          |    |    |    |    |    |    |        |        |        |");
+
+    const QList<QByteArray> right = Lines(ReadAll("Log/" + kId + "_R.log"));
+    EXPECT_TRUE(right[1].contains("| Fehlerz\xE4hlerinhalt: ? "));
+    EXPECT_TRUE(right[7].contains(":\t? Impl/l"));
+    EXPECT_EQ(right[18], "|     14  |           |          |    |    |    |    |    |    |        |        |        |");
+}
+
+TEST_F(LogWriterTest, FileErrorsShowTheSystemTextAndTheOtherSideIsStillWritten) {
+    QDir().mkpath("Log/" + kId + "_L.log");  // a folder where the file should be
+    LogWriteHooks hooks;
+    QWidget owner;
+    hooks.owner = &owner;
+    EXPECT_FALSE(WriteLogFile(link_, Side::Left, kId, hooks));
+    ASSERT_EQ(ui_.count(), 1u);
+    EXPECT_EQ(ui_.last().caption, QStringLiteral("Fehler"));
+    EXPECT_EQ(ui_.last().icon, MsgIcon::Stop);
+    EXPECT_EQ(ui_.last().parent, &owner);
+    EXPECT_FALSE(ui_.last().text.isEmpty());
+
+    // All reads of the side took place before the file was tried.
+    EXPECT_EQ(int(sim_->frameCount()), kLogReadsPerSide);
+
+    ui_.clear();
+    WriteLogFiles(link_, kId);
+    EXPECT_EQ(ui_.count(), 1u);
+    EXPECT_EQ(ReadAll("Log/" + kId + "_R.log"), ExpectedText(Side::Right));
+}
+
+TEST_F(LogWriterTest, FullDiskIsAFailureNotAWrittenFile) {
+    if (!QFileInfo::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    QDir().mkdir("Log");
+    ASSERT_EQ(::symlink("/dev/full", QString("Log/" + kId + "_L.log").toLocal8Bit().constData()), 0);
+    EXPECT_FALSE(WriteLogFile(link_, Side::Left, kId));
+    ASSERT_EQ(ui_.count(), 1u);
+    EXPECT_EQ(ui_.last().caption, QStringLiteral("Fehler"));
+    EXPECT_EQ(ui_.last().icon, MsgIcon::Stop);
+    EXPECT_TRUE(WriteLogFile(link_, Side::Right, kId));
+    EXPECT_EQ(ui_.count(), 1u);
+}
+
+TEST_F(LogWriterTest, EmptyIdentificationWritesUnnamedFiles) {
+    // The main dialog never read an identification: the files are still
+    // written, and the station database says once per side that it has no key.
+    WriteLogFiles(link_, QString());
+    EXPECT_EQ(ui_.count(), 2u);
+    const QList<QByteArray> left = Lines(ReadAll("Log/_L.log"));
+    ASSERT_EQ(left.size(), 46);
+    EXPECT_EQ(left[1].left(41), " Ger\xE4te-Id: " + QByteArray(29, ' '));
+    EXPECT_TRUE(QFileInfo::exists("Log/_R.log"));
+}
+
+}  // namespace
+}  // namespace lumo

@@ -1,0 +1,372 @@
+// MainDialog against the simulated controller on a pty, with the recording
+// fake of the UI seam.
+#include "core/device_map.h"
+#include "core/port_dialog.h"
+#include "panel/about_dialog.h"
+#include "panel/main_dialog.h"
+#include "support/recording_ui.h"
+
+#include <gardolink.h>
+#include <gardosim/simulator.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimeEdit>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace lumo {
+namespace {
+
+using gardosim::Area;
+using gardosim::FaultKind;
+
+constexpr int kPort = 7;
+const QString kCommCaption = QStringLiteral("Kommunikations-Fehler");
+
+// Processes events until pred() holds or timeoutMs passed; returns pred().
+bool waitUntil(const std::function<bool()>& pred, int timeoutMs = 5000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!pred()) {
+        if (t.elapsed() > timeoutMs) return pred();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QTest::qSleep(2);
+    }
+    return true;
+}
+
+// Acts on the next modal dialog of type T as soon as it is on screen.
+template <typename T>
+void whenModal(std::function<void(T*)> act)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        if (auto* d = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(d);
+        }
+    });
+    poll->start();
+}
+
+QWidget* byId(QWidget* parent, int id)
+{
+    for (QWidget* w : parent->findChildren<QWidget*>())
+        if (w->property("controlId").isValid() && w->property("controlId").toInt() == id) return w;
+    return nullptr;
+}
+
+class MainDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        test::testApplication();
+        sim_ = std::make_unique<gardosim::Simulator>();
+        std::string error;
+        ASSERT_TRUE(sim_->start(&error)) << error;
+        ASSERT_FALSE(sim_->registerPort("COM" + std::to_string(kPort), {}, &error).empty()) << error;
+        // Short byte waits keep a silent controller from costing seconds.
+        Change_Wait_Time(40);
+
+        const uint8_t ident[4] = {0xD2, 0x04, 0x00, 0x00};  // 1234
+        sim_->poke(Area::Program, map::kIdentAddress, ident);
+        const uint8_t cal[4] = {11, 22, 33, 44};
+        sim_->poke(Area::Program, map::kCalibrationAddress, cal);
+        const uint8_t left[4] = {0x0F, 0x27, 0x5A, 0xA5};  // 9999
+        sim_->poke(Area::Process, map::kCounterLeftAddress, left);
+        const uint8_t right[4] = {0x07, 0x00, 0x00, 0x00};  // 7 (also byte 81 of the left block)
+        sim_->poke(Area::Process, map::kCounterRightAddress, right);
+        const uint8_t tl[2] = {0x9F, 0x05};  // 1439 minutes
+        sim_->poke(Area::Process, map::kErrorTimeLeftAddress, tl);
+        const uint8_t tr[2] = {0xDF, 0x10};  // 4319 minutes = 71:59
+        sim_->poke(Area::Process, map::kErrorTimeRightAddress, tr);
+        sim_->setClock({3, 14, 30, 15, 24, 12, 26});  // Do 24.12.2026 14:30:15
+    }
+
+    void TearDown() override
+    {
+        dialog_.reset();
+        sim_.reset();
+    }
+
+    // Opens a main dialog through the port choice (the real PortDialog,
+    // answered with port kPort and "Versuchen").
+    MainDialog& openDialog()
+    {
+        dialog_ = std::make_unique<MainDialog>();
+        whenModal<PortDialog>([](PortDialog* pd) {
+            auto* edit = qobject_cast<QLineEdit*>(byId(pd, PortDialog::kIdPort));
+            auto* tryButton = qobject_cast<QPushButton*>(byId(pd, PortDialog::kIdTry));
+            if (!edit || !tryButton) {
+                ADD_FAILURE() << "port dialog controls missing";
+                pd->reject();
+                return;
+            }
+            edit->setText(QString::number(kPort));
+            tryButton->click();
+        });
+        EXPECT_TRUE(dialog_->OnInitDialog());
+        return *dialog_;
+    }
+
+    QLineEdit* edit(int id) { return qobject_cast<QLineEdit*>(dialog_->control(id)); }
+    QCheckBox* cyclicBox() { return qobject_cast<QCheckBox*>(dialog_->control(MainDialog::kIdCyclic)); }
+    // Waits for n more refreshes (six requests each) to reach the controller.
+    bool waitRefreshes(int n)
+    {
+        const std::size_t target = sim_->frameCount() + std::size_t(6 * n);
+        return waitUntil([&] { return sim_->frameCount() >= target; });
+    }
+
+    test::RecordingUi ui_;
+    std::unique_ptr<gardosim::Simulator> sim_;
+    std::unique_ptr<MainDialog> dialog_;
+};
+
+TEST_F(MainDialogTest, OpeningReadsAndShowsTheControllerValues)
+{
+    MainDialog& d = openDialog();
+    EXPECT_EQ(ui_.count(), 0u) << ui_.texts().join(" | ").toStdString();
+    EXPECT_EQ(d.identification(), QStringLiteral("0000001234"));
+    EXPECT_EQ(edit(MainDialog::kIdCounterLeft)->text(), QStringLiteral("9999"));
+    EXPECT_EQ(edit(MainDialog::kIdCounterRight)->text(), QStringLiteral("7"));
+    EXPECT_EQ(edit(MainDialog::kIdHoursLeft)->text(), QStringLiteral("23"));
+    EXPECT_EQ(edit(MainDialog::kIdMinutesLeft)->text(), QStringLiteral("59"));
+    EXPECT_EQ(edit(MainDialog::kIdHoursRight)->text(), QStringLiteral("71"));
+    EXPECT_EQ(edit(MainDialog::kIdMinutesRight)->text(), QStringLiteral("59"));
+    EXPECT_EQ(edit(MainDialog::kIdPetrolLeft)->text(), QStringLiteral("11"));
+    EXPECT_EQ(edit(MainDialog::kIdGasLeft)->text(), QStringLiteral("22"));
+    EXPECT_EQ(edit(MainDialog::kIdPetrolRight)->text(), QStringLiteral("33"));
+    EXPECT_EQ(edit(MainDialog::kIdGasRight)->text(), QStringLiteral("44"));
+
+    auto* weekday = qobject_cast<QComboBox*>(d.control(MainDialog::kIdWeekday));
+    EXPECT_EQ(weekday->currentText(), QStringLiteral("Do"));
+    auto* date = qobject_cast<QDateEdit*>(d.control(MainDialog::kIdDate));
+    auto* time = qobject_cast<QTimeEdit*>(d.control(MainDialog::kIdTime));
+    EXPECT_EQ(date->date(), QDate(2026, 12, 24));
+    EXPECT_EQ(time->time().hour(), 14);
+    EXPECT_EQ(time->time().minute(), 30);
+    // Both date-time values carry the same reading.
+    EXPECT_EQ(d.values().time, d.values().date);
+
+    EXPECT_TRUE(cyclicBox()->isChecked());
+    EXPECT_TRUE(d.timerRunning());
+    EXPECT_EQ(d.refreshTimer().interval(), 500);
+
+    // The refresh keeps reading: a new counter value shows up.
+    const uint8_t left[4] = {0x05, 0x00, 0x5A, 0xA5};
+    sim_->poke(Area::Process, map::kCounterLeftAddress, left);
+    EXPECT_TRUE(waitUntil([&] { return edit(MainDialog::kIdCounterLeft)->text() == QStringLiteral("5"); }));
+}
+
+TEST_F(MainDialogTest, SilentControllerDuringRefreshGivesOneMessageAndStopsRefreshing)
+{
+    MainDialog& d = openDialog();
+    ASSERT_TRUE(d.timerRunning());
+    sim_->inject(FaultKind::Silence, gardosim::kForever);
+
+    ASSERT_TRUE(waitUntil([&] { return !cyclicBox()->isChecked(); }));
+    EXPECT_FALSE(d.timerRunning());
+    ASSERT_EQ(ui_.count(), 1u) << ui_.texts().join(" | ").toStdString();
+    EXPECT_EQ(ui_.last().caption, kCommCaption);
+    EXPECT_EQ(ui_.last().text, QStringLiteral("Timeout-Fehler, es wurde kein Zeichen empfangen!"));
+    EXPECT_EQ(ui_.last().icon, MsgIcon::Stop);
+
+    // No further reads while the box is off.
+    const std::size_t frames = sim_->frameCount();
+    QTest::qWait(1200);
+    EXPECT_EQ(sim_->frameCount(), frames);
+    EXPECT_EQ(ui_.count(), 1u);
+
+    // Switching it on again reads the calibration and resumes the refresh.
+    sim_->clearFaults();
+    const uint8_t cal[4] = {99, 98, 97, 96};
+    sim_->poke(Area::Program, map::kCalibrationAddress, cal);
+    cyclicBox()->click();
+    EXPECT_TRUE(cyclicBox()->isChecked());
+    EXPECT_TRUE(d.timerRunning());
+    EXPECT_EQ(edit(MainDialog::kIdPetrolLeft)->text(), QStringLiteral("99"));
+    EXPECT_TRUE(waitRefreshes(2));
+    EXPECT_EQ(ui_.count(), 1u);
+}
+
+TEST_F(MainDialogTest, FailedClockReadStopsRefreshWithoutMessage)
+{
+    MainDialog& d = openDialog();
+    ASSERT_TRUE(d.timerRunning());
+    // The next refresh's first five reads pass; its clock read gets a reply
+    // of the wrong type on every attempt.
+    sim_->inject(FaultKind::Delay, 5, 0);
+    sim_->inject(FaultKind::BadType, 4);
+
+    ASSERT_TRUE(waitUntil([&] { return !cyclicBox()->isChecked(); }));
+    EXPECT_FALSE(d.timerRunning());
+    EXPECT_EQ(ui_.count(), 0u) << ui_.texts().join(" | ").toStdString();
+}
+
+TEST_F(MainDialogTest, TypedCalibrationValuesSurviveRefreshes)
+{
+    MainDialog& d = openDialog();
+    QLineEdit* petrol = edit(MainDialog::kIdPetrolLeft);
+    QLineEdit* gas = edit(MainDialog::kIdGasRight);
+    // Typed over the selection, as the user does. (QTest's key events are
+    // avoided: their input device outlives the test application.)
+    petrol->setFocus();
+    petrol->selectAll();
+    petrol->insert(QStringLiteral("77"));
+    // An entry out of range is kept as typed, and the refresh goes on.
+    gas->selectAll();
+    gas->insert(QStringLiteral("300"));
+
+    ASSERT_TRUE(waitRefreshes(3));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(petrol->text(), QStringLiteral("77"));
+    EXPECT_EQ(d.values().leftPetrol, 77u);
+    EXPECT_EQ(gas->text(), QStringLiteral("300"));
+    EXPECT_EQ(d.values().rightGas, 44u);
+    EXPECT_TRUE(d.timerRunning());
+    EXPECT_EQ(ui_.count(), 0u);
+    // The controller's calibration is untouched.
+    EXPECT_EQ(sim_->peekByte(Area::Program, map::kCalibrationAddress), 11);
+}
+
+TEST_F(MainDialogTest, QuitChecksRangesAndCloseBoxDoesNot)
+{
+    MainDialog& d = openDialog();
+    QLineEdit* petrol = edit(MainDialog::kIdPetrolRight);
+    petrol->setText(QStringLiteral("256"));
+    auto* quit = qobject_cast<QPushButton*>(d.control(MainDialog::kIdOk));
+    ASSERT_NE(quit, nullptr);
+    EXPECT_EQ(quit->text(), QStringLiteral("Beenden"));
+    EXPECT_TRUE(quit->isDefault());
+
+    d.show();
+    quit->click();
+    ASSERT_EQ(ui_.count(), 1u);
+    EXPECT_TRUE(ui_.last().text.contains(QStringLiteral("255"))) << ui_.last().text.toStdString();
+    EXPECT_EQ(ui_.last().caption, QStringLiteral("Mavik - Lumo 05"));
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(d.result(), 0);
+    EXPECT_EQ(d.focusWidget(), petrol);
+
+    // The close box ends it with Cancel, without a check.
+    d.close();
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(d.result(), int(QDialog::Rejected));
+    EXPECT_EQ(ui_.count(), 1u);
+}
+
+TEST_F(MainDialogTest, QuitWithValidEntriesEndsWithOk)
+{
+    MainDialog& d = openDialog();
+    const int result = test::execWith(d, [](QDialog& dlg) {
+        qobject_cast<QPushButton*>(byId(&dlg, MainDialog::kIdOk))->click();
+    });
+    EXPECT_EQ(result, int(QDialog::Accepted));
+    EXPECT_EQ(ui_.count(), 0u);
+}
+
+TEST_F(MainDialogTest, CancellingThePortChoiceEndsAtOnce)
+{
+    MainDialog d;
+    whenModal<PortDialog>([](PortDialog* pd) { pd->reject(); });
+    EXPECT_EQ(d.exec(), int(QDialog::Rejected));
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_FALSE(d.timerRunning());
+    EXPECT_EQ(sim_->frameCount(), 0u);
+    EXPECT_EQ(ui_.count(), 0u);
+}
+
+TEST_F(MainDialogTest, DestroyingTheDialogClosesTheConnection)
+{
+    openDialog();
+    ASSERT_NE(Read_COM_Handle(), SERLINK_INVALID_HANDLE);
+    dialog_.reset();
+    EXPECT_EQ(Read_COM_Handle(), SERLINK_INVALID_HANDLE);
+    EXPECT_EQ(ui_.count(), 0u);
+}
+
+TEST_F(MainDialogTest, FailedIdentificationLeavesInitialValuesAndNoTimer)
+{
+    // The port probe passes; the dialog's own first read gets "P".
+    dialog_ = std::make_unique<MainDialog>();
+    whenModal<PortDialog>([this](PortDialog* pd) {
+        qobject_cast<QLineEdit*>(byId(pd, PortDialog::kIdPort))->setText(QString::number(kPort));
+        sim_->inject(FaultKind::Delay, 1, 0);
+        sim_->inject(FaultKind::Reject, 1);
+        qobject_cast<QPushButton*>(byId(pd, PortDialog::kIdTry))->click();
+    });
+    ASSERT_TRUE(dialog_->OnInitDialog());
+    ASSERT_EQ(ui_.count(), 1u);
+    EXPECT_EQ(ui_.last().text, QStringLiteral("Kommando wurde zurückgewiesen! (Reject)"));
+    EXPECT_TRUE(dialog_->identification().isEmpty());
+    EXPECT_TRUE(cyclicBox()->isChecked());
+    EXPECT_FALSE(dialog_->timerRunning());
+    EXPECT_EQ(edit(MainDialog::kIdCounterLeft)->text(), QStringLiteral("0"));
+}
+
+TEST_F(MainDialogTest, ControlsCarryIdsCaptionsAndAboutEntry)
+{
+    MainDialog& d = openDialog();
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("Mavik - Lumo 05"));
+    auto* diagnosis = qobject_cast<QPushButton*>(d.control(MainDialog::kIdDiagnosis));
+    ASSERT_NE(diagnosis, nullptr);
+    EXPECT_EQ(diagnosis->text(), QStringLiteral("Diagnose"));
+    d.show();
+    EXPECT_FALSE(diagnosis->isVisible());
+    auto* weekday = qobject_cast<QComboBox*>(d.control(MainDialog::kIdWeekday));
+    ASSERT_EQ(weekday->count(), 7);
+    EXPECT_EQ(weekday->itemText(0), QStringLiteral("Mo"));
+    EXPECT_EQ(weekday->itemText(6), QStringLiteral("So"));
+    EXPECT_TRUE(edit(MainDialog::kIdCounterLeft)->isReadOnly());
+    EXPECT_FALSE(edit(MainDialog::kIdGasLeft)->isReadOnly());
+
+    // The about entry is in the dialog's context menu and on F1.
+    QAction* about = nullptr;
+    for (QAction* a : d.actions())
+        if (a->text() == QStringLiteral("Inf&o über Mavik_Gardo...")) about = a;
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->shortcut(), QKeySequence(Qt::Key_F1));
+    QString title, version;
+    whenModal<AboutDialog>([&](AboutDialog* a) {
+        title = a->windowTitle();
+        for (QLabel* l : a->findChildren<QLabel*>())
+            if (l->text().startsWith(QStringLiteral("Mavik_Lumo"))) version = l->text();
+        qobject_cast<QPushButton*>(byId(a, AboutDialog::kIdOk))->click();
+    });
+    about->trigger();
+    EXPECT_EQ(title, QStringLiteral("Info über Mavik - Lumo 05"));
+    EXPECT_EQ(version, QStringLiteral("Mavik_Lumo Version 5.02.1"));
+}
+
+TEST_F(MainDialogTest, SubDialogFrameStopsAndResumesTheTimer)
+{
+    MainDialog& d = openDialog();
+    ASSERT_TRUE(d.timerRunning());
+    bool runningInside = true;
+    d.RunSubDialog([&] {
+        runningInside = d.timerRunning();
+        return 0;
+    });
+    EXPECT_FALSE(runningInside);
+    EXPECT_TRUE(d.timerRunning());
+}
+
+}  // namespace
+}  // namespace lumo
