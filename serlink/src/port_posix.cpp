@@ -26,7 +26,6 @@ namespace {
 
 // Windows error numbers handed on to the flag-word mapping.
 enum : uint32_t {
-    kWinInvalidFunction = 1,
     kWinFileNotFound = 2,
     kWinTooManyOpenFiles = 4,
     kWinAccessDenied = 5,
@@ -130,7 +129,9 @@ uint32_t PosixBackend::windows_error(int posix_errno) {
     case EWOULDBLOCK: return kWinAccessDenied;
 #endif
     case EAGAIN: return kWinAccessDenied;
-    case ENOTTY: return kWinInvalidFunction;
+    // A device that opens but is no terminal is not a serial port: report it
+    // as a missing port, as the Win32 backend does for a non-port name.
+    case ENOTTY: return kWinFileNotFound;
     case EBADF: return kWinInvalidHandle;
     case EINVAL: return kWinInvalidParameter;
     case EMFILE: case ENFILE: return kWinTooManyOpenFiles;

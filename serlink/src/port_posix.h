@@ -9,11 +9,11 @@
 //
 // System error numbers are handed on in the Windows numbering so that the
 // status codes match the Windows build:
-//   ENOENT, ENODEV, ENXIO, ENOTDIR, ELOOP  -> 2  (no such port: -1162)
+//   ENOENT, ENODEV, ENXIO, ENOTDIR, ELOOP,
+//   ENOTTY (not a terminal, e.g. a regular file or /dev/null)
+//                                          -> 2  (no such port: -1162)
 //   EBUSY, EACCES, EPERM, EWOULDBLOCK,
 //   EISDIR, EROFS                          -> 5  (held elsewhere / denied: -1161)
-//   ENOTTY (not a terminal, e.g. a regular file or /dev/null)
-//                                          -> 1  (invalid function: -1161)
 //   EBADF                                  -> 6  (invalid handle: -1162)
 //   EINVAL (setting the device refuses)    -> 87 (invalid parameter: -1161)
 //   EMFILE, ENFILE                         -> 4  (too many open files: -1163)

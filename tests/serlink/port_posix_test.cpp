@@ -112,7 +112,7 @@ TEST_F(Posix, MissingDevicesAndNonTerminalsAreRefused) {
     const std::string file = dir + "/plain";
     if (FILE* f = std::fopen(file.c_str(), "w")) std::fclose(f);
     for (const std::string& path : {file, std::string("/dev/null")}) {
-        EXPECT_EQ(port.Init((path + ":").c_str(), 4800), SERLINK_E_RX_OVERFLOW) << path;
+        EXPECT_EQ(port.Init((path + ":").c_str(), 4800), SERLINK_E_OVERRUN) << path;
         EXPECT_EQ(port.GetHandle(), SERLINK_INVALID_HANDLE) << path;
     }
     EXPECT_EQ(open_fd_count(), fds);
@@ -148,7 +148,7 @@ TEST_F(Posix, PortHeldElsewhereIsRefusedAndLeftClosed) {
 TEST(PosixErrors, WindowsNumbersForSystemErrors) {
     for (int e : {ENOENT, ENODEV, ENXIO}) EXPECT_EQ(PosixBackend::windows_error(e), 2u) << e;
     for (int e : {EBUSY, EACCES, EPERM, EWOULDBLOCK}) EXPECT_EQ(PosixBackend::windows_error(e), 5u) << e;
-    EXPECT_EQ(PosixBackend::windows_error(ENOTTY), 1u);
+    EXPECT_EQ(PosixBackend::windows_error(ENOTTY), 2u);
     EXPECT_EQ(PosixBackend::windows_error(EBADF), 6u);
     EXPECT_EQ(PosixBackend::windows_error(0), 0u);
 }
