@@ -11,6 +11,9 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev l
 # Access databases (libmdb) and mdbtools' command-line tools, which the tests
 # use to check the test fixtures independently.
 packages+=(mdbtools mdbtools-dev)
+# Printing tests: a CUPS daemon with a PDF queue, and poppler to turn the PDF
+# into an image; Xvfb and openbox to print a real window with its title bar.
+packages+=(cups printer-driver-cups-pdf poppler-utils xvfb openbox xauth)
 # Windows builds of the libraries and their tests under Wine.
 packages+=(g++-mingw-w64-x86-64 wine64)
 

@@ -147,12 +147,16 @@ void MainDialog::buildControls()
         tag(minutes, idMinutes, minutesName, QStringLiteral("Fehlerzeit %1 Minuten").arg(sideWord));
         auto* change = button(box, QStringLiteral("ändern"));
         tag(change, idChange, changeName, QStringLiteral("Fehlerzeit %1 ändern").arg(sideWord));
+        // Labels keep their width, so "HH : MM" stays together and the
+        // button takes the spare room, as in the rows above.
+        label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+        colon->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
         auto* l = new QHBoxLayout(box);
         l->addWidget(label);
         l->addWidget(hours);
         l->addWidget(colon);
         l->addWidget(minutes);
-        l->addWidget(change);
+        l->addWidget(change, 1);
         return std::pair<QGroupBox*, QPushButton*>(box, change);
     };
     auto [timeLeftBox, changeLeft] =
@@ -180,12 +184,14 @@ void MainDialog::buildControls()
         gasLabel->setBuddy(gas);
         auto* send = button(box, QStringLiteral("übernehmen"));
         tag(send, idSend, sendName, QStringLiteral("Geberanpassung %1 übernehmen").arg(sideWord));
+        petrolLabel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+        gasLabel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
         auto* l = new QHBoxLayout(box);
         l->addWidget(petrolLabel);
         l->addWidget(petrol);
         l->addWidget(gasLabel);
         l->addWidget(gas);
-        l->addWidget(send);
+        l->addWidget(send, 1);
         return std::pair<QGroupBox*, QPushButton*>(box, send);
     };
     auto [calLeftBox, sendLeft] =

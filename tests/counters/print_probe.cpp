@@ -24,6 +24,7 @@
 #include <gardosim/simulator.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QPageLayout>
@@ -96,7 +97,10 @@ int runPrint(const QString& outDir)
     if (!QTest::qWaitForWindowExposed(&dialog)) return fail(QStringLiteral("dialog not exposed"));
     QTest::qWait(300);  // let a window manager finish the frame
     const QImage before = CaptureWindowImage(&dialog);
+    QElapsedTimer clock;
+    clock.start();
     dialog.PrintWindowCopy();
+    const double printMs = clock.nsecsElapsed() / 1e6;
     const QImage after = CaptureWindowImage(&dialog);
     const QSize client = dialog.grab().size();
     dialog.reject();
@@ -131,8 +135,8 @@ int runPrint(const QString& outDir)
     s << "margin " << g.margin << "\n";
     s << "scale " << g.scale << "\n";
     s << "platform " << QGuiApplication::platformName() << "\n";
-    std::printf("printed on %s: %d dpi, page %d x %d, window %d x %d, margin %d, scale %d\n",
-                qPrintable(names.first()), res, printer.width(), printer.height(), before.width(),
+    std::printf("printed on %s in %.1f ms: %d dpi, page %d x %d, window %d x %d, margin %d, scale %d\n",
+                qPrintable(names.first()), printMs, res, printer.width(), printer.height(), before.width(),
                 before.height(), g.margin, g.scale);
     return 0;
 }

@@ -88,7 +88,9 @@ protected:
         std::string error;
         ASSERT_TRUE(sim_->start(&error)) << error;
         ASSERT_FALSE(sim_->registerPort("COM" + std::to_string(kPort), {}, &error).empty()) << error;
-        Change_Wait_Time(40);
+        // Full byte waits: a loaded machine must not turn a slow answer into a
+        // time-out.
+        Change_Wait_Time(2000);
         const uint8_t ident[4] = {0xD2, 0x04, 0x00, 0x00};  // 1234
         sim_->poke(Area::Program, map::kIdentAddress, ident);
         sim_->setClock({3, 14, 30, 15, 24, 12, 26});

@@ -80,8 +80,9 @@ protected:
         ASSERT_TRUE(sim_->start(&error)) << error;
         ASSERT_FALSE(sim_->registerPort("COM" + std::to_string(kPort), {}, &error).empty()) << error;
         ASSERT_EQ(InitCommunication(("COM" + std::to_string(kPort) + ":").c_str(), 4800), 0);
-        // Short byte waits keep a silent controller from costing seconds.
-        Change_Wait_Time(40);
+        // Full byte waits while the controller answers: a loaded machine must
+        // not turn a slow answer into a time-out.
+        Change_Wait_Time(2000);
         FillMemory();
         sim_->clearLog();
     }
@@ -252,7 +253,10 @@ TEST_F(LogWriterTest, SilentControllerHalfWayGivesMessagesAndWholeFiles) {
     // behind it fail, on the right side also the four header reads.
     LogWriteHooks hooks;
     hooks.onStep = [&](int done) {
-        if (done == 20) sim_->inject(FaultKind::Silence, gardosim::kForever);
+        if (done != 20) return;
+        sim_->inject(FaultKind::Silence, gardosim::kForever);
+        // Short byte waits keep the silent controller from costing minutes.
+        Change_Wait_Time(100);
     };
     WriteLogFiles(link_, kId, hooks);
 
@@ -327,7 +331,7 @@ TEST_F(LogWriterTest, EmptyIdentificationWritesUnnamedFiles) {
     // The main dialog never read an identification: the files are still
     // written, and the station database says once per side that it has no key.
     WriteLogFiles(link_, QString());
-    EXPECT_EQ(ui_.count(), 2u);
+    EXPECT_EQ(ui_.count(), 2u) << ui_.texts().join("|").toStdString();
     const QList<QByteArray> left = Lines(ReadAll("Log/_L.log"));
     ASSERT_EQ(left.size(), 46);
     EXPECT_EQ(left[1].left(41), " Ger\xE4te-Id: " + QByteArray(29, ' '));

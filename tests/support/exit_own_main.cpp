@@ -1,5 +1,6 @@
-// A test program with a main() of its own that gets its QApplication from
-// testApplication() and sends synthetic input: it must also exit with 0.
+// A test program with a main() of its own, set up the recommended way
+// (prepared environment, QApplication on main()'s stack), that sends
+// synthetic input: it must exit with 0, also under the sanitizers.
 #include "support/recording_ui.h"
 
 #include <QApplication>
@@ -8,9 +9,14 @@
 
 #include <cstdio>
 
-int main()
+int main(int argc, char** argv)
 {
-    lumo::test::testApplication();
+    lumo::test::prepareTestEnvironment();
+    QApplication app(argc, argv);
+    if (&lumo::test::testApplication() != &app) {
+        std::fprintf(stderr, "testApplication() made a second application\n");
+        return 4;
+    }
     QLineEdit edit;
     edit.show();
     if (!QTest::qWaitForWindowExposed(&edit))

@@ -165,12 +165,13 @@ QApplication& testApplication()
     prepareTestEnvironment();
     if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance()))
         return *existing;
-    // Never destroyed. The mouse device Qt makes up for synthetic events is a
-    // child of the application, and its destructor takes it out of Qt's
-    // global device list. That list is a function-local static made after
-    // the application, so it is gone before any static or atexit-destroyed
-    // application would go: ~QInputDevice then crashes. A QApplication on
-    // main()'s stack (lumo_test_main) goes before all statics and is fine.
+    // Never destroyed. The mouse device Qt makes up for synthetic events is
+    // a child of the application and takes itself out of Qt's global input
+    // device list when destroyed. That list is a static made on first use,
+    // after the application, so at exit it is gone before any static or
+    // atexit-destroyed application would go: ~QInputDevice then crashes.
+    // Only a QApplication on main()'s stack ends cleanly, as in
+    // lumo_test_main.
     static int argc = 1;
     static char name[] = "lumo_test";
     static char* argv[] = {name, nullptr};

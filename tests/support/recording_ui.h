@@ -87,9 +87,12 @@ QString testConfigHome();
 QString testDataHome();
 QString testRuntimeDir();
 
-// Prepares the environment and creates the process's QApplication once (or
-// returns the one there is). Test programs with their own main() call it
-// first thing; lumo_test_main does the same with a QApplication of its own.
+// Prepares the environment and returns the process's QApplication, creating
+// one (never destroyed) when there is none. Tests call it in SetUp; under
+// lumo_test_main it returns that main()'s application. A test program with
+// a main() of its own should call prepareTestEnvironment() and then put its
+// QApplication on main()'s stack: only that one is destroyed cleanly at exit
+// (a static one crashes in ~QInputDevice after synthetic input events).
 QApplication& testApplication();
 
 // Runs dialog.exec() and calls act(dialog) once the dialog's event loop is
