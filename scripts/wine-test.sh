@@ -109,7 +109,13 @@ cmd_prefix() {
   wineserver=$(find_wineserver) || skip "no wineserver (package wine64)"
   export WINEPREFIX=$prefix WINEDEBUG=-all DISPLAY= WINEDLLOVERRIDES="mscoree,mshtml="
   # A fresh prefix every time; stop a server still running on an old one.
-  if [ -d "$prefix" ]; then "$wineserver" -k 2>/dev/null || true; rm -rf "$prefix"; fi
+  # Wait until that server and its programs are gone: they may still write
+  # into the prefix while it is being removed.
+  if [ -d "$prefix" ]; then
+    "$wineserver" -k 2>/dev/null || true
+    "$wineserver" -w 2>/dev/null || true
+    rm -rf "$prefix" 2>/dev/null || { sleep 2; rm -rf "$prefix"; }
+  fi
   mkdir -p "$ports"
   "$wine" wineboot -i >/dev/null 2>&1 || true
   "$wineserver" -w

@@ -1,6 +1,8 @@
 #include "core/login_dialog.h"
+#include "core/control_tag.h"
 
 #include "core/password_table.h"
+#include "core/title_width.h"
 #include "core/ui_seam.h"
 
 #include <QApplication>
@@ -13,41 +15,28 @@
 
 namespace lumo {
 
-namespace {
-
-template <class W>
-W* named(W* widget, int id, const char* objectName, const QString& accessibleName)
-{
-    widget->setProperty("controlId", id);
-    widget->setObjectName(QLatin1String(objectName));
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
-
-}  // namespace
-
 LoginDialog::LoginDialog(QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Mavik - Lumo 05    Anmeldung"));
     setWindowIcon(QApplication::windowIcon());
 
-    auto* userLabel = named(new QLabel(QStringLiteral("Benutzer:"), this), kIdStatic, "userLabel",
+    auto* userLabel = TagControl(new QLabel(QStringLiteral("Benutzer:"), this), kIdStatic, "userLabel",
                             QStringLiteral("Benutzer:"));
-    userEdit_ = named(new QLineEdit(this), kIdUser, "userEdit", QStringLiteral("Benutzer"));
+    userEdit_ = TagControl(new QLineEdit(this), kIdUser, "userEdit", QStringLiteral("Benutzer"));
     userLabel->setBuddy(userEdit_);
 
-    auto* passwordLabel = named(new QLabel(QStringLiteral("Passwort:"), this), kIdStatic, "passwordLabel",
+    auto* passwordLabel = TagControl(new QLabel(QStringLiteral("Passwort:"), this), kIdStatic, "passwordLabel",
                                 QStringLiteral("Passwort:"));
-    passwordEdit_ = named(new QLineEdit(this), kIdPassword, "passwordEdit", QStringLiteral("Passwort"));
+    passwordEdit_ = TagControl(new QLineEdit(this), kIdPassword, "passwordEdit", QStringLiteral("Passwort"));
     passwordEdit_->setEchoMode(QLineEdit::Password);
     passwordEdit_->setMaxLength(kPasswordLength);
     passwordLabel->setBuddy(passwordEdit_);
 
-    cancelButton_ = named(new QPushButton(QStringLiteral("Abbrechen"), this), kIdCancel, "cancelButton",
+    cancelButton_ = TagControl(new QPushButton(QStringLiteral("Abbrechen"), this), kIdCancel, "cancelButton",
                           QStringLiteral("Abbrechen"));
     cancelButton_->setAutoDefault(false);
-    okButton_ = named(new QPushButton(QStringLiteral("OK"), this), kIdOk, "okButton", QStringLiteral("OK"));
+    okButton_ = TagControl(new QPushButton(QStringLiteral("OK"), this), kIdOk, "okButton", QStringLiteral("OK"));
     okButton_->setDefault(true);
 
     auto* fields = new QGridLayout;
@@ -64,6 +53,10 @@ LoginDialog::LoginDialog(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);
+
+    // Wide enough that window managers show the whole title.
+    setMinimumWidth(320);
+    FitTitle(this);
 
     setTabOrder(userEdit_, passwordEdit_);
     setTabOrder(passwordEdit_, cancelButton_);

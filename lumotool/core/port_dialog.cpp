@@ -1,10 +1,12 @@
 #include "core/port_dialog.h"
+#include "core/control_tag.h"
 
 #include "core/device_link.h"
 #include "core/device_map.h"
 #include "core/port_info.h"
 #include "core/settings.h"
-#include "panel/data_exchange.h"
+#include "core/title_width.h"
+#include "core/data_exchange.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -19,15 +21,6 @@ namespace lumo {
 
 namespace {
 
-template <class W>
-W* named(W* widget, int id, const char* objectName, const QString& accessibleName)
-{
-    widget->setProperty("controlId", id);
-    widget->setObjectName(QLatin1String(objectName));
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
-
 constexpr int kIdStatic = -1;
 
 }  // namespace
@@ -38,9 +31,9 @@ PortDialog::PortDialog(QWidget* parent)
     setWindowTitle(QStringLiteral("Mavik - Lumo 05   Schnittstelle"));
     setWindowIcon(QApplication::windowIcon());
 
-    label_ = named(new QLabel(QStringLiteral("Schnittstelle:"), this), kIdLabel, "portLabel",
+    label_ = TagControl(new QLabel(QStringLiteral("Schnittstelle:"), this), kIdLabel, "portLabel",
                    QStringLiteral("Schnittstelle:"));
-    edit_ = named(new QLineEdit(this), kIdPort, "portEdit", QStringLiteral("Schnittstelle"));
+    edit_ = TagControl(new QLineEdit(this), kIdPort, "portEdit", QStringLiteral("Schnittstelle"));
     // Digits only, like a number edit; the range is checked on "Versuchen".
     edit_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit_));
     label_->setBuddy(edit_);
@@ -48,19 +41,19 @@ PortDialog::PortDialog(QWidget* parent)
     // What the number reaches on this machine, the devices there are, and
     // why the last attempt failed: help for the technician, not part of the
     // entry.
-    deviceLabel_ = named(new QLabel(this), kIdStatic, "deviceLabel", QString());
+    deviceLabel_ = TagControl(new QLabel(this), kIdStatic, "deviceLabel", QString());
     deviceLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    devicesFound_ = named(new QLabel(this), kIdStatic, "devicesLabel", QString());
+    devicesFound_ = TagControl(new QLabel(this), kIdStatic, "devicesLabel", QString());
     devicesFound_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    diagnosis_ = named(new QLabel(this), kIdStatic, "diagnosisLabel", QString());
+    diagnosis_ = TagControl(new QLabel(this), kIdStatic, "diagnosisLabel", QString());
     diagnosis_->setWordWrap(true);
     diagnosis_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     diagnosis_->hide();
 
-    tryButton_ = named(new QPushButton(QStringLiteral("Versuchen"), this), kIdTry, "tryButton",
+    tryButton_ = TagControl(new QPushButton(QStringLiteral("Versuchen"), this), kIdTry, "tryButton",
                        QStringLiteral("Versuchen"));
     tryButton_->setDefault(true);
-    quitButton_ = named(new QPushButton(QStringLiteral("Beenden"), this), kIdQuit, "quitButton",
+    quitButton_ = TagControl(new QPushButton(QStringLiteral("Beenden"), this), kIdQuit, "quitButton",
                         QStringLiteral("Beenden"));
     quitButton_->setAutoDefault(false);
 
@@ -81,6 +74,8 @@ PortDialog::PortDialog(QWidget* parent)
     layout->addWidget(devicesFound_);
     layout->addWidget(diagnosis_);
     layout->addLayout(buttons);
+
+    FitTitle(this);
 
     setTabOrder(edit_, tryButton_);
     setTabOrder(tryButton_, quitButton_);

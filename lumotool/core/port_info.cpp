@@ -154,6 +154,18 @@ QList<SerialDevice> PortInfo::ListSerialDevices(const QString& devFolder, const 
             }
         }
     }
+    // Every other COM entry of the ports folder, with the device it ends at
+    // (a pseudo-terminal of the simulator, a device under another name, or
+    // a link pointing nowhere): the technician types these numbers too.
+    for (const QString& entry : entries) {
+        const int n = comNumber(entry);
+        if (n == 0)
+            continue;
+        const bool shown = std::any_of(devices.cbegin(), devices.cend(),
+                                       [n](const SerialDevice& d) { return d.comNumber == n; });
+        if (!shown)
+            devices.append(SerialDevice{finalTarget(portsDir + QLatin1Char('/') + entry), {}, n});
+    }
     std::stable_sort(devices.begin(), devices.end(), [](const SerialDevice& a, const SerialDevice& b) {
         // Numbered devices first, by number; the others by path.
         if ((a.comNumber == 0) != (b.comNumber == 0))

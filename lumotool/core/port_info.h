@@ -53,7 +53,9 @@ public:
     // Serial devices of this machine: /dev/serial/by-id names where they
     // exist, ttyUSB*, ttyACM*, and ttyS* ports that have hardware behind
     // them (or whose state the kernel does not tell), each with the COM
-    // number that reaches it. devDir and sysTtyDir are for tests.
+    // number that reaches it; then every further COM entry of the ports
+    // folder with the device it ends at (e.g. COM1 -> /dev/pts/3). Sorted
+    // by COM number. devDir and sysTtyDir are for tests.
     static QList<SerialDevice> ListSerialDevices(const QString& devDir = QStringLiteral("/dev"),
                                                  const QString& sysTtyDir = QStringLiteral("/sys/class/tty"));
     // Why the target cannot be opened (None when it opens now). Opens the

@@ -1,7 +1,12 @@
 #include "core/ui_seam.h"
 
+#include "core/title_width.h"
+
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QPushButton>
+#include <QSpacerItem>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -31,6 +36,10 @@ public:
         if (message.buttons == MsgButtons::YesNo) {
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
             box.setDefaultButton(QMessageBox::Yes);
+            box.setEscapeButton(QMessageBox::No);
+            // German captions whether or not a Qt translation is installed.
+            box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ja"));
+            box.button(QMessageBox::No)->setText(QStringLiteral("&Nein"));
         } else {
             box.setStandardButtons(QMessageBox::Ok);
             box.setDefaultButton(QMessageBox::Ok);
@@ -41,6 +50,11 @@ public:
         // Plain text: a message never carries markup, and a "<" in a file
         // name must show as itself.
         box.setTextFormat(Qt::PlainText);
+        // Short messages make narrow boxes whose caption the window manager
+        // cuts; a spacer row keeps the box as wide as its caption needs.
+        if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+            grid->addItem(new QSpacerItem(TitleWidth(&box), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                          grid->rowCount(), 0, 1, grid->columnCount());
         const int result = box.exec();
         if (message.buttons == MsgButtons::YesNo)
             return result == QMessageBox::Yes ? MsgResult::Yes : MsgResult::No;

@@ -1,4 +1,5 @@
 #include "counters/counter_dialog.h"
+#include "core/control_tag.h"
 
 #include "core/device_link.h"
 #include "core/device_map.h"
@@ -7,6 +8,7 @@
 #include "resources/resources.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -22,13 +24,6 @@ const QString CounterDialog::kTitle = QStringLiteral("Mavik - Lumo 05     Anzeig
 const QString CounterDialog::kDocumentName = QStringLiteral("Mavik-Gardo Zaehlerstaende");
 
 namespace {
-
-void tag(QWidget* w, int id, const char* objectName, const QString& accessibleName)
-{
-    w->setProperty("controlId", id);
-    w->setObjectName(QString::fromLatin1(objectName));
-    w->setAccessibleName(accessibleName);
-}
 
 QLineEdit* valueEdit(QWidget* parent)
 {
@@ -67,7 +62,7 @@ QGroupBox* valueGroup(QWidget* parent, const QString& title, const char* objectN
         // "Flüssigkeitszähler:" -> "Flüssigkeitszähler links"
         QString name = label;
         if (name.endsWith(QLatin1Char(':'))) name.chop(1);
-        tag(e, row.id, row.objectName, name + QLatin1Char(' ') + sideWord);
+        TagControl(e, row.id, row.objectName, name + QLatin1Char(' ') + sideWord);
         l->setBuddy(e);
         auto* unit = new QLabel(QString::fromUtf8(row.unit), box);
         grid->addWidget(l, r, 0);
@@ -77,6 +72,11 @@ QGroupBox* valueGroup(QWidget* parent, const QString& title, const char* objectN
         ++r;
     }
     grid->setColumnStretch(1, 1);
+    // The same label and unit widths in every group, so that the fields of
+    // "Istwerte" and "Fehleranzeige" line up.
+    const QFontMetrics fm(box->font());
+    grid->setColumnMinimumWidth(0, fm.horizontalAdvance(QStringLiteral("Flüssigkeitszähler:")));
+    grid->setColumnMinimumWidth(2, fm.horizontalAdvance(QStringLiteral("l/min")));
     return box;
 }
 
@@ -139,12 +139,12 @@ void CounterDialog::buildControls()
                           "thresholdRight", errorRight_, kIdErrorRight, "errorRight");
 
     cyclicBox_ = new QCheckBox(QStringLiteral("Zyklisch aktualisieren"), this);
-    tag(cyclicBox_, kIdCyclic, "cyclic", QStringLiteral("Zyklisch aktualisieren"));
+    TagControl(cyclicBox_, kIdCyclic, "cyclic", QStringLiteral("Zyklisch aktualisieren"));
     printButton_ = new QPushButton(QStringLiteral("Drucken"), this);
     printButton_->setAutoDefault(false);
-    tag(printButton_, kIdPrint, "print", QStringLiteral("Drucken"));
+    TagControl(printButton_, kIdPrint, "print", QStringLiteral("Drucken"));
     okButton_ = new QPushButton(QStringLiteral("Schliessen"), this);
-    tag(okButton_, kIdOk, "close", QStringLiteral("Schliessen"));
+    TagControl(okButton_, kIdOk, "close", QStringLiteral("Schliessen"));
     okButton_->setDefault(true);
 
     auto* sides = new QHBoxLayout;

@@ -1,4 +1,5 @@
 #include "logs/side_select_dialog.h"
+#include "core/control_tag.h"
 
 #include <QButtonGroup>
 #include <QFrame>
@@ -10,21 +11,11 @@
 
 namespace lumo {
 
-namespace {
-
-void Tag(QWidget* w, int id, const char* name, const QString& accessible) {
-    w->setProperty("controlId", id);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setAccessibleName(accessible);
-}
-
-}  // namespace
-
 SideSelectDialog::SideSelectDialog() : QDialog(nullptr) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Mavik - Lumo 05     Seitenauswahl"));
-    Tag(this, kIdDialog, "sideSelectDialog", windowTitle());
+    TagControl(this, kIdDialog, "sideSelectDialog", windowTitle());
     setModal(true);
 
     const QString question = QStringLiteral("Für welche Seite soll die Log-Datei angezeigt werden?");
@@ -33,9 +24,9 @@ SideSelectDialog::SideSelectDialog() : QDialog(nullptr) {
     group->setAccessibleName(question);
 
     left_ = new QRadioButton(QStringLiteral("Linke Seite"), group);
-    Tag(left_, kIdLeft, "leftSide", left_->text());
+    TagControl(left_, kIdLeft, "leftSide", left_->text());
     right_ = new QRadioButton(QStringLiteral("Rechte Seite"), group);
-    Tag(right_, kIdRight, "rightSide", right_->text());
+    TagControl(right_, kIdRight, "rightSide", right_->text());
     // One group, neither button checked at first.
     auto* buttons = new QButtonGroup(this);
     buttons->addButton(left_, kIdLeft);
@@ -49,11 +40,11 @@ SideSelectDialog::SideSelectDialog() : QDialog(nullptr) {
     separator->setObjectName(QStringLiteral("separator"));
 
     ok_ = new QPushButton(QStringLiteral("OK"), this);
-    Tag(ok_, kIdOk, "ok", ok_->text());
+    TagControl(ok_, kIdOk, "ok", ok_->text());
     ok_->setDefault(true);
     ok_->setAutoDefault(true);
     cancel_ = new QPushButton(QStringLiteral("Abbrechen"), this);
-    Tag(cancel_, kIdCancel, "cancel", cancel_->text());
+    TagControl(cancel_, kIdCancel, "cancel", cancel_->text());
     cancel_->setAutoDefault(false);
     connect(ok_, &QPushButton::clicked, this, &SideSelectDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &SideSelectDialog::reject);

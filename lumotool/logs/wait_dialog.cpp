@@ -1,4 +1,5 @@
 #include "logs/wait_dialog.h"
+#include "core/control_tag.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -7,32 +8,22 @@
 
 namespace lumo {
 
-namespace {
-
-void Tag(QWidget* w, int id, const char* name, const QString& accessible) {
-    w->setProperty("controlId", id);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setAccessibleName(accessible);
-}
-
-}  // namespace
-
 WaitDialog::WaitDialog() : QDialog(nullptr) {
     // Caption and frame, no system menu and no close button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setWindowTitle(QStringLiteral("Bitte Warten ..."));
-    Tag(this, kIdDialog, "waitDialog", QStringLiteral("Bitte Warten ..."));
+    TagControl(this, kIdDialog, "waitDialog", QStringLiteral("Bitte Warten ..."));
     setModal(false);
 
     message_ = new QLabel(this);
     message_->setAlignment(Qt::AlignCenter);
-    Tag(message_, kIdMessage, "message", QStringLiteral("Meldung"));
+    TagControl(message_, kIdMessage, "message", QStringLiteral("Meldung"));
 
     progress_ = new QProgressBar(this);
     progress_->setRange(0, 0);
     progress_->setTextVisible(false);
     progress_->hide();
-    Tag(progress_, kIdProgress, "progress", QStringLiteral("Fortschritt"));
+    TagControl(progress_, kIdProgress, "progress", QStringLiteral("Fortschritt"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(message_);

@@ -1,6 +1,8 @@
 #include "panel/error_time_dialog.h"
+#include "core/control_tag.h"
 
-#include "panel/data_exchange.h"
+#include "core/data_exchange.h"
+#include "core/title_width.h"
 #include "resources/resources.h"
 
 #include <QHBoxLayout>
@@ -13,13 +15,6 @@
 namespace lumo {
 
 namespace {
-
-void tag(QWidget* w, int id, const char* objectName, const QString& accessibleName)
-{
-    w->setProperty("controlId", id);
-    w->setObjectName(QString::fromLatin1(objectName));
-    w->setAccessibleName(accessibleName);
-}
 
 QLineEdit* digitsEdit(QWidget* parent)
 {
@@ -50,17 +45,17 @@ void ErrorTimeDialog::buildControls()
 {
     auto* label = new QLabel(QStringLiteral("HH:MM"), this);
     hoursEdit_ = digitsEdit(this);
-    tag(hoursEdit_, kIdHours, "hours", QStringLiteral("Stunden"));
+    TagControl(hoursEdit_, kIdHours, "hours", QStringLiteral("Stunden"));
     label->setBuddy(hoursEdit_);
     auto* colon = new QLabel(QStringLiteral(":"), this);
     minutesEdit_ = digitsEdit(this);
-    tag(minutesEdit_, kIdMinutes, "minutes", QStringLiteral("Minuten"));
+    TagControl(minutesEdit_, kIdMinutes, "minutes", QStringLiteral("Minuten"));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    tag(ok, kIdOk, "ok", QStringLiteral("OK"));
+    TagControl(ok, kIdOk, "ok", QStringLiteral("OK"));
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
-    tag(cancel, kIdCancel, "cancel", QStringLiteral("Abbrechen"));
+    TagControl(cancel, kIdCancel, "cancel", QStringLiteral("Abbrechen"));
     cancel->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, &ErrorTimeDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -79,6 +74,7 @@ void ErrorTimeDialog::buildControls()
     layout->addLayout(row);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    FitTitle(this);
 }
 
 QWidget* ErrorTimeDialog::control(int id) const

@@ -1,10 +1,11 @@
 #include "panel/main_dialog.h"
+#include "core/control_tag.h"
 
 #include "core/device_map.h"
 #include "core/port_dialog.h"
 #include "core/single_instance.h"
 #include "panel/about_dialog.h"
-#include "panel/data_exchange.h"
+#include "core/data_exchange.h"
 #include "resources/resources.h"
 
 #include <QAction>
@@ -37,13 +38,6 @@ namespace {
 QDateTime zeroDateTime()
 {
     return QDateTime(QDate(1899, 12, 30), QTime(0, 0, 0));
-}
-
-void tag(QWidget* w, int id, const char* objectName, const QString& accessibleName)
-{
-    w->setProperty("controlId", id);
-    w->setObjectName(QString::fromLatin1(objectName));
-    w->setAccessibleName(accessibleName);
 }
 
 QLineEdit* numberEdit(QWidget* parent, bool readOnly)
@@ -105,11 +99,11 @@ void MainDialog::buildControls()
     auto* counterLeftBox = new QGroupBox(QStringLiteral("Fehlerzähler linke Zapfsäule"), this);
     counterLeftBox->setObjectName(QStringLiteral("counterLeftGroup"));
     counterLeft_ = numberEdit(counterLeftBox, true);
-    tag(counterLeft_, kIdCounterLeft, "counterLeft", QStringLiteral("Fehlerzähler linke Zapfsäule"));
+    TagControl(counterLeft_, kIdCounterLeft, "counterLeft", QStringLiteral("Fehlerzähler linke Zapfsäule"));
     auto* setLeft = button(counterLeftBox, QStringLiteral("setzen"));
-    tag(setLeft, kIdSetLeft, "setLeft", QStringLiteral("Fehlerzähler links setzen"));
+    TagControl(setLeft, kIdSetLeft, "setLeft", QStringLiteral("Fehlerzähler links setzen"));
     auto* resetLeft = button(counterLeftBox, QStringLiteral("rücksetzen"));
-    tag(resetLeft, kIdResetLeft, "resetLeft", QStringLiteral("Fehlerzähler links rücksetzen"));
+    TagControl(resetLeft, kIdResetLeft, "resetLeft", QStringLiteral("Fehlerzähler links rücksetzen"));
     {
         auto* l = new QHBoxLayout(counterLeftBox);
         l->addWidget(counterLeft_);
@@ -120,11 +114,11 @@ void MainDialog::buildControls()
     auto* counterRightBox = new QGroupBox(QStringLiteral("Fehlerzähler rechte Zapfsäule"), this);
     counterRightBox->setObjectName(QStringLiteral("counterRightGroup"));
     counterRight_ = numberEdit(counterRightBox, true);
-    tag(counterRight_, kIdCounterRight, "counterRight", QStringLiteral("Fehlerzähler rechte Zapfsäule"));
+    TagControl(counterRight_, kIdCounterRight, "counterRight", QStringLiteral("Fehlerzähler rechte Zapfsäule"));
     auto* setRight = button(counterRightBox, QStringLiteral("setzen"));
-    tag(setRight, kIdSetRight, "setRight", QStringLiteral("Fehlerzähler rechts setzen"));
+    TagControl(setRight, kIdSetRight, "setRight", QStringLiteral("Fehlerzähler rechts setzen"));
     auto* resetRight = button(counterRightBox, QStringLiteral("rücksetzen"));
-    tag(resetRight, kIdResetRight, "resetRight", QStringLiteral("Fehlerzähler rechts rücksetzen"));
+    TagControl(resetRight, kIdResetRight, "resetRight", QStringLiteral("Fehlerzähler rechts rücksetzen"));
     {
         auto* l = new QHBoxLayout(counterRightBox);
         l->addWidget(counterRight_);
@@ -141,12 +135,12 @@ void MainDialog::buildControls()
         box->setObjectName(QString::fromLatin1(groupName));
         auto* label = new QLabel(hhmm, box);
         hours = numberEdit(box, true);
-        tag(hours, idHours, hoursName, QStringLiteral("Fehlerzeit %1 Stunden").arg(sideWord));
+        TagControl(hours, idHours, hoursName, QStringLiteral("Fehlerzeit %1 Stunden").arg(sideWord));
         auto* colon = new QLabel(QStringLiteral(":"), box);
         minutes = numberEdit(box, true);
-        tag(minutes, idMinutes, minutesName, QStringLiteral("Fehlerzeit %1 Minuten").arg(sideWord));
+        TagControl(minutes, idMinutes, minutesName, QStringLiteral("Fehlerzeit %1 Minuten").arg(sideWord));
         auto* change = button(box, QStringLiteral("ändern"));
-        tag(change, idChange, changeName, QStringLiteral("Fehlerzeit %1 ändern").arg(sideWord));
+        TagControl(change, idChange, changeName, QStringLiteral("Fehlerzeit %1 ändern").arg(sideWord));
         // Labels keep their width, so "HH : MM" stays together and the
         // button takes the spare room, as in the rows above.
         label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
@@ -176,14 +170,14 @@ void MainDialog::buildControls()
         box->setObjectName(QString::fromLatin1(groupName));
         auto* petrolLabel = new QLabel(QStringLiteral("Benzin:"), box);
         petrol = numberEdit(box, false);
-        tag(petrol, idPetrol, petrolName, QStringLiteral("Geberanpassung %1 Benzin").arg(sideWord));
+        TagControl(petrol, idPetrol, petrolName, QStringLiteral("Geberanpassung %1 Benzin").arg(sideWord));
         petrolLabel->setBuddy(petrol);
         auto* gasLabel = new QLabel(QStringLiteral("Gas:"), box);
         gas = numberEdit(box, false);
-        tag(gas, idGas, gasName, QStringLiteral("Geberanpassung %1 Gas").arg(sideWord));
+        TagControl(gas, idGas, gasName, QStringLiteral("Geberanpassung %1 Gas").arg(sideWord));
         gasLabel->setBuddy(gas);
         auto* send = button(box, QStringLiteral("übernehmen"));
-        tag(send, idSend, sendName, QStringLiteral("Geberanpassung %1 übernehmen").arg(sideWord));
+        TagControl(send, idSend, sendName, QStringLiteral("Geberanpassung %1 übernehmen").arg(sideWord));
         petrolLabel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
         gasLabel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
         auto* l = new QHBoxLayout(box);
@@ -208,35 +202,35 @@ void MainDialog::buildControls()
     timeEdit_ = new QTimeEdit(this);
     timeEdit_->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     timeEdit_->setAlignment(Qt::AlignRight);
-    tag(timeEdit_, kIdTime, "time", QStringLiteral("Uhrzeit"));
+    TagControl(timeEdit_, kIdTime, "time", QStringLiteral("Uhrzeit"));
     timeLabel->setBuddy(timeEdit_);
     auto* dateLabel = new QLabel(QStringLiteral("Datum:"), this);
     weekday_ = new QComboBox(this);
     weekday_->addItems(WeekdayNames());
-    tag(weekday_, kIdWeekday, "weekday", QStringLiteral("Wochentag"));
+    TagControl(weekday_, kIdWeekday, "weekday", QStringLiteral("Wochentag"));
     dateLabel->setBuddy(weekday_);
     dateEdit_ = new QDateEdit(this);
     dateEdit_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     dateEdit_->setAlignment(Qt::AlignRight);
     dateEdit_->setMinimumDate(QDate(1752, 9, 14));
-    tag(dateEdit_, kIdDate, "date", QStringLiteral("Datum"));
+    TagControl(dateEdit_, kIdDate, "date", QStringLiteral("Datum"));
 
     // Controller and sub-dialogs.
     auto* stop = button(this, QStringLiteral("Gerät stoppen"));
-    tag(stop, kIdStop, "stopDevice", QStringLiteral("Gerät stoppen"));
+    TagControl(stop, kIdStop, "stopDevice", QStringLiteral("Gerät stoppen"));
     auto* start = button(this, QStringLiteral("Gerät starten"));
-    tag(start, kIdStart, "startDevice", QStringLiteral("Gerät starten"));
+    TagControl(start, kIdStart, "startDevice", QStringLiteral("Gerät starten"));
 
     auto* showBox = new QGroupBox(QStringLiteral("Anzeige"), this);
     showBox->setObjectName(QStringLiteral("showGroup"));
     auto* logs = button(showBox, QStringLiteral("Log-Dateien"));
-    tag(logs, kIdLogFiles, "logFiles", QStringLiteral("Log-Dateien"));
+    TagControl(logs, kIdLogFiles, "logFiles", QStringLiteral("Log-Dateien"));
     auto* pump = button(showBox, QStringLiteral("Säulenparameter"));
-    tag(pump, kIdPumpParams, "pumpParams", QStringLiteral("Säulenparameter"));
+    TagControl(pump, kIdPumpParams, "pumpParams", QStringLiteral("Säulenparameter"));
     auto* counters = button(showBox, QStringLiteral("Zählerstände"));
-    tag(counters, kIdCounters, "counters", QStringLiteral("Zählerstände"));
+    TagControl(counters, kIdCounters, "counters", QStringLiteral("Zählerstände"));
     diagnosisButton_ = button(showBox, QStringLiteral("Diagnose"));
-    tag(diagnosisButton_, kIdDiagnosis, "diagnosis", QStringLiteral("Diagnose"));
+    TagControl(diagnosisButton_, kIdDiagnosis, "diagnosis", QStringLiteral("Diagnose"));
     // Hidden unless a service engineer asks for it (setDiagnosisButtonVisible).
     diagnosisButton_->setVisible(false);
     {
@@ -248,9 +242,9 @@ void MainDialog::buildControls()
     }
 
     cyclicBox_ = new QCheckBox(QStringLiteral("Zyklisch aktualisieren"), this);
-    tag(cyclicBox_, kIdCyclic, "cyclic", QStringLiteral("Zyklisch aktualisieren"));
+    TagControl(cyclicBox_, kIdCyclic, "cyclic", QStringLiteral("Zyklisch aktualisieren"));
     okButton_ = new QPushButton(QStringLiteral("Beenden"), this);
-    tag(okButton_, kIdOk, "quit", QStringLiteral("Beenden"));
+    TagControl(okButton_, kIdOk, "quit", QStringLiteral("Beenden"));
     okButton_->setDefault(true);
 
     // Layout: left side in the first column, right side in the second.

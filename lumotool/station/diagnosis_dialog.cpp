@@ -1,4 +1,5 @@
 #include "station/diagnosis_dialog.h"
+#include "core/control_tag.h"
 
 #include "core/device_link.h"
 #include "resources/resources.h"
@@ -20,13 +21,6 @@
 namespace lumo {
 
 namespace {
-
-void tag(QWidget* w, int id, const QString& objectName, const QString& accessibleName)
-{
-    w->setProperty("controlId", id);
-    w->setObjectName(objectName);
-    w->setAccessibleName(accessibleName);
-}
 
 QLineEdit* valueEdit(QWidget* parent)
 {
@@ -85,14 +79,14 @@ void DiagnosisDialog::buildControls()
     // Identification number.
     auto* identLabel = new QLabel(QStringLiteral("Identnummer:"), this);
     ident_ = valueEdit(this);
-    tag(ident_, kIdIdent, QStringLiteral("ident"), QStringLiteral("Identnummer"));
+    TagControl(ident_, kIdIdent, QStringLiteral("ident"), QStringLiteral("Identnummer"));
     identLabel->setBuddy(ident_);
 
     // Side.
     auto* left = new QRadioButton(QStringLiteral("Linke Zapfsäule"), this);
-    tag(left, kIdLeft, QStringLiteral("sideLeft"), QStringLiteral("Linke Zapfsäule"));
+    TagControl(left, kIdLeft, QStringLiteral("sideLeft"), QStringLiteral("Linke Zapfsäule"));
     auto* right = new QRadioButton(QStringLiteral("Rechte Zapfsäule"), this);
-    tag(right, kIdRight, QStringLiteral("sideRight"), QStringLiteral("Rechte Zapfsäule"));
+    TagControl(right, kIdRight, QStringLiteral("sideRight"), QStringLiteral("Rechte Zapfsäule"));
     sides_ = new QButtonGroup(this);
     sides_->addButton(left, 0);
     sides_->addButton(right, 1);
@@ -107,7 +101,7 @@ void DiagnosisDialog::buildControls()
         // Two leading blanks for 1 to 9, so the numbers line up.
         const QString caption = n < 10 ? QStringLiteral("  %1").arg(n) : QString::number(n);
         auto* r = new QRadioButton(caption, refuellingBox);
-        tag(r, kIdRefuellingFirst + n - 1, QStringLiteral("refuelling%1").arg(n),
+        TagControl(r, kIdRefuellingFirst + n - 1, QStringLiteral("refuelling%1").arg(n),
             QStringLiteral("Tankung %1").arg(n));
         refuellings_->addButton(r, n - 1);
         refuellingGrid->addWidget(r, (n - 1) / 7, (n - 1) % 7);
@@ -118,9 +112,9 @@ void DiagnosisDialog::buildControls()
     auto* whenBox = new QGroupBox(QStringLiteral("Uhrzeit / Datum"), this);
     whenBox->setObjectName(QStringLiteral("timeDateGroup"));
     time_ = valueEdit(whenBox);
-    tag(time_, kIdTime, QStringLiteral("time"), QStringLiteral("Uhrzeit"));
+    TagControl(time_, kIdTime, QStringLiteral("time"), QStringLiteral("Uhrzeit"));
     date_ = valueEdit(whenBox);
-    tag(date_, kIdDate, QStringLiteral("date"), QStringLiteral("Datum"));
+    TagControl(date_, kIdDate, QStringLiteral("date"), QStringLiteral("Datum"));
     {
         auto* l = new QHBoxLayout(whenBox);
         l->addWidget(time_);
@@ -132,11 +126,11 @@ void DiagnosisDialog::buildControls()
     volumeBox->setObjectName(QStringLiteral("volumeGroup"));
     auto* liquidLabel = new QLabel(QStringLiteral("Flüssigkeitszähler:"), volumeBox);
     liquid_ = valueEdit(volumeBox);
-    tag(liquid_, kIdLiquid, QStringLiteral("liquid"), QStringLiteral("Flüssigkeitszähler"));
+    TagControl(liquid_, kIdLiquid, QStringLiteral("liquid"), QStringLiteral("Flüssigkeitszähler"));
     liquidLabel->setBuddy(liquid_);
     auto* gasLabel = new QLabel(QStringLiteral("Gaszähler:"), volumeBox);
     gas_ = valueEdit(volumeBox);
-    tag(gas_, kIdGas, QStringLiteral("gas"), QStringLiteral("Gaszähler"));
+    TagControl(gas_, kIdGas, QStringLiteral("gas"), QStringLiteral("Gaszähler"));
     gasLabel->setBuddy(gas_);
     {
         auto* g = new QGridLayout(volumeBox);
@@ -151,20 +145,20 @@ void DiagnosisDialog::buildControls()
     // Fault rate.
     auto* rateLabel = new QLabel(QStringLiteral("Fehlerquote:"), this);
     faultRate_ = valueEdit(this);
-    tag(faultRate_, kIdFaultRate, QStringLiteral("faultRate"), QStringLiteral("Fehlerquote"));
+    TagControl(faultRate_, kIdFaultRate, QStringLiteral("faultRate"), QStringLiteral("Fehlerquote"));
     rateLabel->setBuddy(faultRate_);
     auto* rateUnit = new QLabel(QStringLiteral("%"), this);
 
     // Sensor lamps: green and red lie on top of each other; the refresh
     // shows one of them. Until then all four show, as created.
     gasGreen_ = lamp(this, kIconGreenLamp);
-    tag(gasGreen_, kIdGasGreen, QStringLiteral("gasLampGreen"), QStringLiteral("Gas-Geber grün"));
+    TagControl(gasGreen_, kIdGasGreen, QStringLiteral("gasLampGreen"), QStringLiteral("Gas-Geber grün"));
     gasRed_ = lamp(this, kIconRedLamp);
-    tag(gasRed_, kIdGasRed, QStringLiteral("gasLampRed"), QStringLiteral("Gas-Geber rot"));
+    TagControl(gasRed_, kIdGasRed, QStringLiteral("gasLampRed"), QStringLiteral("Gas-Geber rot"));
     petrolGreen_ = lamp(this, kIconGreenLamp);
-    tag(petrolGreen_, kIdPetrolGreen, QStringLiteral("petrolLampGreen"), QStringLiteral("Benzin-Geber grün"));
+    TagControl(petrolGreen_, kIdPetrolGreen, QStringLiteral("petrolLampGreen"), QStringLiteral("Benzin-Geber grün"));
     petrolRed_ = lamp(this, kIconRedLamp);
-    tag(petrolRed_, kIdPetrolRed, QStringLiteral("petrolLampRed"), QStringLiteral("Benzin-Geber rot"));
+    TagControl(petrolRed_, kIdPetrolRed, QStringLiteral("petrolLampRed"), QStringLiteral("Benzin-Geber rot"));
     auto* lampGrid = new QGridLayout;
     lampGrid->addWidget(new QLabel(QStringLiteral("Gas-Geber"), this), 0, 0);
     lampGrid->addWidget(gasGreen_, 0, 1);
@@ -180,7 +174,7 @@ void DiagnosisDialog::buildControls()
     diagnosis_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     diagnosis_->setTabChangesFocus(true);
     diagnosis_->setMinimumHeight(110);
-    tag(diagnosis_, kIdDiagnosis, QStringLiteral("diagnosis"), QStringLiteral("Diagnose"));
+    TagControl(diagnosis_, kIdDiagnosis, QStringLiteral("diagnosis"), QStringLiteral("Diagnose"));
 
     auto* separator = new QFrame(this);
     separator->setObjectName(QStringLiteral("separator"));
@@ -188,9 +182,9 @@ void DiagnosisDialog::buildControls()
     separator->setFrameShadow(QFrame::Sunken);
 
     cyclicBox_ = new QCheckBox(QStringLiteral("Zyklisch aktualisieren"), this);
-    tag(cyclicBox_, kIdCyclic, QStringLiteral("cyclic"), QStringLiteral("Zyklisch aktualisieren"));
+    TagControl(cyclicBox_, kIdCyclic, QStringLiteral("cyclic"), QStringLiteral("Zyklisch aktualisieren"));
     closeButton_ = new QPushButton(QStringLiteral("Schliessen"), this);
-    tag(closeButton_, kIdClose, QStringLiteral("close"), QStringLiteral("Schliessen"));
+    TagControl(closeButton_, kIdClose, QStringLiteral("close"), QStringLiteral("Schliessen"));
     closeButton_->setDefault(true);
 
     // Layout.

@@ -1,4 +1,6 @@
 #include "station/pump_param_dialog.h"
+#include "core/control_tag.h"
+#include "core/title_width.h"
 
 #include "core/device_link.h"
 #include "core/device_map.h"
@@ -23,13 +25,6 @@ const QString PumpParamDialog::kTitle = QStringLiteral("Mavik - Lumo 05     Anze
 
 namespace {
 
-void tag(QWidget* w, int id, const char* objectName, const QString& accessibleName)
-{
-    w->setProperty("controlId", id);
-    w->setObjectName(QString::fromLatin1(objectName));
-    w->setAccessibleName(accessibleName);
-}
-
 void setTextIfChanged(QLineEdit* e, const QString& text)
 {
     if (e->text() != text) e->setText(text);
@@ -44,7 +39,7 @@ QLineEdit* addEdit(QWidget* parent, QGridLayout* grid, int row, const QString& l
     auto* e = new QLineEdit(parent);
     QString name = label;
     if (name.endsWith(QLatin1Char(':'))) name.chop(1);
-    tag(e, id, objectName, name);
+    TagControl(e, id, objectName, name);
     e->setMinimumWidth(200);
     l->setBuddy(e);
     grid->addWidget(l, row, 0);
@@ -92,19 +87,22 @@ void PumpParamDialog::buildControls()
     // Diagnosis type: two radio buttons, neither selected at the start.
     auto* diagLabel = new QLabel(QStringLiteral("Diagnose:"), this);
     diag1_ = new QRadioButton(QStringLiteral("1"), this);
-    tag(diag1_, kIdDiag1, "diag1", QStringLiteral("Diagnose 1"));
+    TagControl(diag1_, kIdDiag1, "diag1", QStringLiteral("Diagnose 1"));
     diag2_ = new QRadioButton(QStringLiteral("2"), this);
-    tag(diag2_, kIdDiag2, "diag2", QStringLiteral("Diagnose 2"));
+    TagControl(diag2_, kIdDiag2, "diag2", QStringLiteral("Diagnose 2"));
     diagLabel->setBuddy(diag1_);
     auto* diagRow = new QHBoxLayout;
-    diagRow->addWidget(diagLabel);
     diagRow->addWidget(diag1_);
     diagRow->addWidget(diag2_);
     diagRow->addStretch(1);
 
+    // The diagnosis row shares the grid of the pump numbers, so that its
+    // buttons start where the edits do.
     auto* numbers = new QGridLayout;
-    lZsNr_ = addEdit(this, numbers, 0, QStringLiteral("Linke ZS-Nr.:"), kIdLZsNr, "lZsNr");
-    rZsNr_ = addEdit(this, numbers, 1, QStringLiteral("Rechte ZS-Nr.:"), kIdRZsNr, "rZsNr");
+    numbers->addWidget(diagLabel, 0, 0);
+    numbers->addLayout(diagRow, 0, 1);
+    lZsNr_ = addEdit(this, numbers, 1, QStringLiteral("Linke ZS-Nr.:"), kIdLZsNr, "lZsNr");
+    rZsNr_ = addEdit(this, numbers, 2, QStringLiteral("Rechte ZS-Nr.:"), kIdRZsNr, "rZsNr");
 
     auto* line = new QFrame(this);
     line->setObjectName(QStringLiteral("separator"));
@@ -112,7 +110,7 @@ void PumpParamDialog::buildControls()
     line->setFrameShadow(QFrame::Sunken);
 
     okButton_ = new QPushButton(QStringLiteral("Schliessen"), this);
-    tag(okButton_, kIdOk, "close", QStringLiteral("Schliessen"));
+    TagControl(okButton_, kIdOk, "close", QStringLiteral("Schliessen"));
     okButton_->setDefault(true);
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
@@ -122,11 +120,27 @@ void PumpParamDialog::buildControls()
     main->addLayout(identRow);
     main->addWidget(addressBox);
     main->addWidget(pumpBox);
-    main->addLayout(diagRow);
     main->addLayout(numbers);
     main->addWidget(line);
     main->addLayout(bottom);
     main->setSizeConstraint(QLayout::SetFixedSize);
+
+    // All edits start at one x: one label width for every grid, and the
+    // grids outside the group boxes widened by the boxes' indent.
+    int labelWidth = 0;
+    for (QLabel* l : findChildren<QLabel*>())
+        labelWidth = qMax(labelWidth, l->sizeHint().width());
+    for (QGridLayout* g : {identRow, address, pump, numbers})
+        g->setColumnMinimumWidth(0, labelWidth);
+    // The window is not shown yet: place the group box's contents too.
+    main->activate();
+    address->activate();
+    const int indent = tankstelle_->mapTo(this, QPoint()).x() - ident_->mapTo(this, QPoint()).x();
+    if (indent > 0) {
+        identRow->setColumnMinimumWidth(0, labelWidth + indent);
+        numbers->setColumnMinimumWidth(0, labelWidth + indent);
+    }
+    FitTitle(this);
 
     // Tab order as the controls are listed.
     const QList<QWidget*> order = {ident_,  tankstelle_, strasse_, plz_,   ort_,   zsMarke_, zsType_,

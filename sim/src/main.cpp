@@ -264,7 +264,16 @@ int main(int argc, char** argv) {
     std::string pending;
     while (!g_stop) {
         if (!stdinOpen) {
-            pause();  // until a signal
+            // Until a signal. The stop signals are blocked while g_stop is
+            // tested, so that one arriving just before the wait cannot be
+            // missed and leave the program waiting for good.
+            sigset_t stopSignals, previous;
+            sigemptyset(&stopSignals);
+            sigaddset(&stopSignals, SIGINT);
+            sigaddset(&stopSignals, SIGTERM);
+            sigprocmask(SIG_BLOCK, &stopSignals, &previous);
+            if (!g_stop) sigsuspend(&previous);
+            sigprocmask(SIG_SETMASK, &previous, nullptr);
             continue;
         }
         pollfd pfd{STDIN_FILENO, POLLIN, 0};

@@ -2,7 +2,7 @@
 // simulated controller.
 #include "core/device_link.h"
 
-#include "sim_port.h"
+#include "support/sim_link.h"
 #include "support/recording_ui.h"
 
 #include <gtest/gtest.h>
@@ -77,36 +77,36 @@ protected:
     }
     void TearDown() override { link.CloseConnection(); }
 
-    lumo::test::SimPort port;
+    lumo::test::SimLink port;
     RecordingUi rec;
     DeviceLink link;
 };
 
 TEST_F(DeviceLinkSim, SuccessfulOperationsShowNothing)
 {
-    port.sim->poke(gardosim::Area::Program, 1680, std::vector<uint8_t>{0x78, 0x56, 0x34, 0x12});
+    port->poke(gardosim::Area::Program, 1680, std::vector<uint8_t>{0x78, 0x56, 0x34, 0x12});
     uint8_t buf[4] = {};
     EXPECT_EQ(link.ReadProgram(1680, 4, buf), 0);
     EXPECT_EQ(buf[0], 0x78);
     EXPECT_EQ(buf[3], 0x12);
     const uint8_t two[2] = {0x34, 0x12};
     EXPECT_EQ(link.WriteProcessData(78, 2, two), 0);
-    EXPECT_EQ(port.sim->peek(gardosim::Area::Process, 78, 2), (std::vector<uint8_t>{0x34, 0x12}));
+    EXPECT_EQ(port->peek(gardosim::Area::Process, 78, 2), (std::vector<uint8_t>{0x34, 0x12}));
     EXPECT_EQ(link.ReadProcessData(78, 2, buf), 0);
     EXPECT_EQ(buf[0], 0x34);
     EXPECT_EQ(link.StopDevice(), 0);
-    EXPECT_FALSE(port.sim->running());
+    EXPECT_FALSE(port->running());
     EXPECT_EQ(link.StartDevice(), 0);
-    EXPECT_TRUE(port.sim->running());
+    EXPECT_TRUE(port->running());
     EXPECT_EQ(rec.count(), 0u);
 }
 
 TEST_F(DeviceLinkSim, ReadTimeoutShowsOneMessageAfterAllAttempts)
 {
-    port.sim->inject(gardosim::FaultKind::Silence, gardosim::kForever);
+    port.silence();
     uint8_t buf[4] = {};
     EXPECT_EQ(link.ReadProcessData(78, 4, buf), -1154);
-    EXPECT_EQ(port.sim->frameCount(), 4u);
+    EXPECT_EQ(port->frameCount(), 4u);
     ASSERT_EQ(rec.count(), 1u);
     EXPECT_EQ(rec.last().text, QStringLiteral("Timeout-Fehler, es wurde kein Zeichen empfangen!"));
 }
@@ -114,9 +114,9 @@ TEST_F(DeviceLinkSim, ReadTimeoutShowsOneMessageAfterAllAttempts)
 TEST_F(DeviceLinkSim, BadLengthAndRejectMessages)
 {
     uint8_t buf[8] = {};
-    port.sim->inject(gardosim::FaultKind::BadLength, 1, 9);
+    port->inject(gardosim::FaultKind::BadLength, 1, 9);
     EXPECT_EQ(link.ReadProgram(1680, 4, buf), 5);
-    port.sim->inject(gardosim::FaultKind::Reject, 1);
+    port->inject(gardosim::FaultKind::Reject, 1);
     EXPECT_EQ(link.ApplyProgram(), 1);
     ASSERT_EQ(rec.count(), 2u);
     EXPECT_EQ(rec.messages()[0].text, QStringLiteral("Unbekannter Fehler!"));
@@ -125,7 +125,7 @@ TEST_F(DeviceLinkSim, BadLengthAndRejectMessages)
 
 TEST_F(DeviceLinkSim, FailedClockReadShowsNothingButOtherClockWritesDo)
 {
-    port.sim->inject(gardosim::FaultKind::Silence, gardosim::kForever);
+    port.silence();
     uint8_t clock[7] = {};
     EXPECT_EQ(link.ReadClock(0, 7, clock), -1154);
     EXPECT_EQ(rec.count(), 0u);

@@ -3,7 +3,7 @@
 
 #include "core/device_link.h"
 #include "core/settings.h"
-#include "sim_port.h"
+#include "support/sim_link.h"
 #include "support/recording_ui.h"
 
 #include <gardolink.h>
@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -89,11 +90,17 @@ TEST(PortDialog, ControlsTitleAndTabOrder)
 
 TEST(PortDialog, FirstStartShowsZeroAndOutOfRangeOpensNothing)
 {
-    lumo::test::SimPort port;
+    lumo::test::SimLink port;
     ASSERT_TRUE(port.start(1));  // a controller would answer on COM1
     RecordingUi rec;
     PortDialog d;
     EXPECT_EQ(edit(d)->text(), QStringLiteral("0"));
+    // The simulator's ports folder entry is listed with the terminal it
+    // points at, though no device scan finds a pseudo-terminal.
+    auto* found = d.findChild<QLabel*>(QStringLiteral("devicesLabel"));
+    ASSERT_TRUE(found);
+    EXPECT_TRUE(found->text().contains(QRegularExpression(QStringLiteral("\nCOM1 = /dev/pts/[0-9]+(\n|$)"))))
+        << found->text().toStdString();
     const int result = execWith(d, [&](QDialog& dlg) {
         byId<QPushButton>(dlg, PortDialog::kIdTry)->click();  // 0 as shown
         tryPort(dlg, QStringLiteral("100"));
@@ -107,7 +114,7 @@ TEST(PortDialog, FirstStartShowsZeroAndOutOfRangeOpensNothing)
         EXPECT_NE(m.caption, kCommCaption);
         EXPECT_TRUE(m.text.contains(QStringLiteral("1 und 99"))) << m.text.toStdString();
     }
-    EXPECT_EQ(port.sim->frameCount(), 0u);
+    EXPECT_EQ(port->frameCount(), 0u);
     EXPECT_EQ(Settings::ReadPort(), 0);
 }
 
@@ -136,9 +143,9 @@ TEST(PortDialog, MissingPortShowsTheMessageAndWhatWasFound)
 
 TEST(PortDialog, SuccessStoresTheNumberAndLeavesTheConnectionOpen)
 {
-    lumo::test::SimPort port;
+    lumo::test::SimLink port;
     ASSERT_TRUE(port.start(5));
-    port.sim->poke(gardosim::Area::Program, 1680, std::vector<uint8_t>{1, 2, 3, 4});
+    port->poke(gardosim::Area::Program, 1680, std::vector<uint8_t>{1, 2, 3, 4});
     RecordingUi rec;
     PortDialog d;
     const int result = execWith(d, [](QDialog& dlg) { tryPort(dlg, QStringLiteral("5")); });
@@ -147,7 +154,7 @@ TEST(PortDialog, SuccessStoresTheNumberAndLeavesTheConnectionOpen)
     EXPECT_EQ(Settings::ReadPort(), 5);
     EXPECT_EQ(d.portNumber(), 5);
     // The probe read 4 bytes at 1680: C1 80 04 90 06 checksum.
-    const auto frames = port.sim->frames();
+    const auto frames = port->frames();
     ASSERT_EQ(frames.size(), 1u);
     ASSERT_GE(frames[0].request.size(), 5u);
     EXPECT_EQ(frames[0].request[2], 4);
@@ -162,9 +169,9 @@ TEST(PortDialog, SuccessStoresTheNumberAndLeavesTheConnectionOpen)
 
 TEST(PortDialog, SilentControllerClosesAgainAndMayBeRetried)
 {
-    lumo::test::SimPort port;
+    lumo::test::SimLink port;
     ASSERT_TRUE(port.start(6));
-    port.sim->inject(gardosim::FaultKind::Silence, gardosim::kForever);
+    port.silence();
     RecordingUi rec;
     PortDialog d;
     bool closedAfterFailure = false;
@@ -176,7 +183,7 @@ TEST(PortDialog, SilentControllerClosesAgainAndMayBeRetried)
         // The connection was closed: a read now fails without the port.
         uint8_t buf[4];
         closedAfterFailure = Read_Program(1680, 4, buf) != 0;
-        port.sim->clearFaults();
+        port.clearFaults();
         tryPort(dlg, QStringLiteral("6"));  // starts again from a closed port
     });
     EXPECT_EQ(result, QDialog::Accepted);

@@ -169,9 +169,40 @@ TEST(PortInfo, ListsDevicesWithTheirComNumbers)
     const auto devices = PortInfo::ListSerialDevices(dev, sys);
     EXPECT_TRUE(PortInfo::DeviceListText(devices).contains(QStringLiteral("COM4 = ") + dev + QStringLiteral("/ttyUSB0")));
     QStringList seen;
-    for (const auto& d : devices)
-        seen << QStringLiteral("%1|%2|%3").arg(d.path.mid(dev.size() + 1)).arg(d.comNumber).arg(d.byId);
-    EXPECT_EQ(seen, QStringList({QStringLiteral("ttyS0|1|"), QStringLiteral("ttyUSB0|4|usb-FTDI_Cable_A1-if00-port0"),
+    for (const auto& d : devices) {
+        const QString path = d.path.startsWith(dev + QLatin1Char('/')) ? d.path.mid(dev.size() + 1) : d.path;
+        seen << QStringLiteral("%1|%2|%3").arg(path).arg(d.comNumber).arg(d.byId);
+    }
+    // COM2 is listed with what it points at, even though that is no serial device.
+    EXPECT_EQ(seen, QStringList({QStringLiteral("ttyS0|1|"), QStringLiteral("/dev/null|2|"),
+                                 QStringLiteral("ttyUSB0|4|usb-FTDI_Cable_A1-if00-port0"),
                                  QStringLiteral("ttyACM0|0|"), QStringLiteral("ttyS1|0|")}))
         << seen.join(QLatin1Char(' ')).toStdString();
+}
+
+TEST(PortInfo, ListsPortsFolderEntriesOutsideTheDeviceFolder)
+{
+    // The simulator's entry points at a pseudo-terminal, which no device
+    // scan finds; a second entry to the same terminal and one pointing
+    // nowhere are listed as well, a non-COM entry is not.
+    QTemporaryDir root;
+    const QString dev = QDir(root.path()).canonicalPath();
+    Pty pty;
+    ASSERT_FALSE(pty.slave.isEmpty());
+    PortsFolder ports;
+    ports.link(QStringLiteral("COM1"), pty.slave);
+    ports.link(QStringLiteral("COM12"), pty.slave);
+    ports.link(QStringLiteral("COM3"), dev + QStringLiteral("/gone"));
+    ports.link(QStringLiteral("sim"), pty.slave);
+
+    const auto devices = PortInfo::ListSerialDevices(dev, dev + QStringLiteral("/sys"));
+    QStringList seen;
+    for (const auto& d : devices)
+        seen << QStringLiteral("%1|%2").arg(d.comNumber).arg(d.path);
+    EXPECT_EQ(seen, QStringList({QStringLiteral("1|") + pty.slave, QStringLiteral("3|") + dev + QStringLiteral("/gone"),
+                                 QStringLiteral("12|") + pty.slave}))
+        << seen.join(QLatin1Char(' ')).toStdString();
+    const QString text = PortInfo::DeviceListText(devices);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Gefundene Schnittstellen:\nCOM1 = ") + pty.slave + QLatin1Char('\n')))
+        << text.toStdString();
 }

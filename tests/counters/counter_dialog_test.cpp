@@ -6,6 +6,7 @@
 #include "counters/window_copy.h"
 #include "fake_printers.h"
 #include "support/recording_ui.h"
+#include "support/sim_link.h"
 
 #include <gardolink.h>
 #include <gardosim/simulator.h>
@@ -31,17 +32,7 @@ using gardosim::FaultKind;
 
 constexpr int kPort = 9;
 
-bool waitUntil(const std::function<bool()>& pred, int timeoutMs = 5000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > timeoutMs) return pred();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QTest::qSleep(2);
-    }
-    return true;
-}
+using test::waitUntil;
 
 QString fieldText(const CounterDialog& d, int id)
 {
@@ -142,13 +133,8 @@ protected:
     void SetUp() override
     {
         test::testApplication();
-        sim_ = std::make_unique<gardosim::Simulator>();
-        std::string error;
-        ASSERT_TRUE(sim_->start(&error)) << error;
-        ASSERT_FALSE(sim_->registerPort("COM" + std::to_string(kPort), {}, &error).empty()) << error;
-        // Short byte waits keep a silent controller from costing seconds.
-        Change_Wait_Time(40);
-        ASSERT_EQ(DeviceLink().OpenConnection(QStringLiteral("COM%1:").arg(kPort)), 0);
+        ASSERT_TRUE(sim_.start(kPort));
+        ASSERT_TRUE(sim_.open());
 
         setMeters(Side::Left, 123456789, 4000000000u);
         setMeters(Side::Right, 42, 0);
@@ -158,11 +144,7 @@ protected:
         sim_->clearLog();
     }
 
-    void TearDown() override
-    {
-        DeviceLink().CloseConnection();
-        sim_.reset();
-    }
+    void TearDown() override { sim_.reset(); }
 
     void setMeters(Side s, uint32_t liquid, uint32_t gas)
     {
@@ -180,7 +162,7 @@ protected:
         sim_->poke(Area::Program, map::kThresholdAddress, b);
     }
 
-    std::unique_ptr<gardosim::Simulator> sim_;
+    test::SimLink sim_;
     test::RecordingUi ui_;
 };
 
@@ -238,7 +220,8 @@ TEST_F(CounterDialogSimTest, TicksRefreshUntilTheControllerStopsAnsweringThenOne
     ui_.onShow = [&](const test::ShownMessage&) { runningDuringRead |= d.timerRunning(); };
 
     // The first read of a refresh passes, the second and later get silence:
-    // left values are new, right values stay as last shown.
+    // left values are new, right values stay as last shown. The byte wait
+    // stays normal, so that the answered first read is never cut short.
     ASSERT_TRUE(waitUntil([&] { return sim_->frameCount() > 0; }));
     const std::size_t before = ui_.count();
     ASSERT_EQ(before, 0u);
@@ -265,7 +248,7 @@ TEST_F(CounterDialogSimTest, TicksRefreshUntilTheControllerStopsAnsweringThenOne
 
     // Ticking the box again starts the timer; the first refresh comes with
     // the first tick.
-    sim_->clearFaults();
+    sim_.clearFaults();
     sim_->clearLog();
     auto* box = qobject_cast<QCheckBox*>(d.control(CounterDialog::kIdCyclic));
     QTest::keyClick(box, Qt::Key_Space);
@@ -280,7 +263,7 @@ TEST_F(CounterDialogSimTest, TicksRefreshUntilTheControllerStopsAnsweringThenOne
 
 TEST_F(CounterDialogSimTest, FailedFirstReadAtOpeningLeavesZerosAndTheBoxUnticked)
 {
-    sim_->inject(FaultKind::Silence, gardosim::kForever);
+    sim_.silence();
     CounterDialog d;
     d.OnInitDialog();
     EXPECT_EQ(ui_.count(), 1u);

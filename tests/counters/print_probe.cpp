@@ -19,6 +19,7 @@
 #include "counters/counter_dialog.h"
 #include "counters/window_copy.h"
 #include "support/recording_ui.h"
+#include "support/sim_link.h"
 
 #include <gardolink.h>
 #include <gardosim/simulator.h>
@@ -61,14 +62,17 @@ QString iconName(MsgIcon icon)
 
 // A controller with known readings on COM1.
 struct Controller {
-    gardosim::Simulator sim;
+    test::SimLink link;
     bool start()
     {
-        std::string error;
-        if (!sim.start(&error) || sim.registerPort("COM1", {}, &error).empty()) {
-            std::fprintf(stderr, "print_probe: simulator: %s\n", error.c_str());
+        // The normal byte wait: the dialog's refresh keeps reading while the
+        // window is captured and printed, and a late answer on a loaded
+        // machine must not show a time-out.
+        if (!link.start(1)) {
+            std::fprintf(stderr, "print_probe: simulator could not be set up on COM1\n");
             return false;
         }
+        gardosim::Simulator& sim = link.sim();
         uint8_t meters[8];
         map::PutU32(meters, 123456789);
         map::PutU32(meters + 4, 98765432);
@@ -80,10 +84,35 @@ struct Controller {
         sim.poke(gardosim::Area::Program, map::kTriggerAddress, trigger);
         const uint8_t thresholds[6] = {10, 20, 0xD2, 0x04, 5, 0};  // 12.34, 0.05
         sim.poke(gardosim::Area::Program, map::kThresholdAddress, thresholds);
-        Change_Wait_Time(200);
-        return DeviceLink().OpenConnection(QStringLiteral("COM1:")) == 0;
+        return link.open();
     }
 };
+
+// True when Qt knows of a window manager frame around w: a title bar above
+// the client area, which lies inside the frame.
+bool hasFrame(const QWidget& w)
+{
+    const QRect frame = w.frameGeometry();
+    const QRect client = w.geometry();
+    return frame.top() < client.top() && frame.contains(client);
+}
+
+// Under X11: waits until a window manager puts frames around new windows.
+// On a loaded machine it may still be starting, and a window mapped before
+// it runs may never learn about its frame, so each try uses a new window.
+bool waitForWindowManager()
+{
+    if (QGuiApplication::platformName() != QStringLiteral("xcb")) return true;
+    for (int attempt = 0; attempt < 30; ++attempt) {
+        QWidget probe;
+        probe.resize(60, 40);
+        probe.show();
+        if (QTest::qWaitForWindowExposed(&probe) &&
+            QTest::qWaitFor([&] { return hasFrame(probe); }, 1000))
+            return true;
+    }
+    return false;
+}
 
 int runPrint(const QString& outDir)
 {
@@ -91,11 +120,17 @@ int runPrint(const QString& outDir)
     Controller controller;
     if (!controller.start()) return fail(QStringLiteral("no connection to the simulator"));
 
+    if (!waitForWindowManager()) return fail(QStringLiteral("no window manager frames windows"));
     CounterDialog dialog;
     dialog.OnInitDialog();
     dialog.show();
     if (!QTest::qWaitForWindowExposed(&dialog)) return fail(QStringLiteral("dialog not exposed"));
-    QTest::qWait(300);  // let a window manager finish the frame
+    // Under X11 a window manager puts a frame around the window; on a loaded
+    // machine it may still be starting up, so wait until the frame is there.
+    if (QGuiApplication::platformName() == QStringLiteral("xcb") &&
+        !QTest::qWaitFor([&] { return hasFrame(dialog); }, 30000))
+        return fail(QStringLiteral("no window manager frame came around the dialog"));
+    QTest::qWait(300);  // let the frame be painted
     const QImage before = CaptureWindowImage(&dialog);
     QElapsedTimer clock;
     clock.start();
@@ -104,7 +139,7 @@ int runPrint(const QString& outDir)
     const QImage after = CaptureWindowImage(&dialog);
     const QSize client = dialog.grab().size();
     dialog.reject();
-    DeviceLink().CloseConnection();
+    controller.link.close();
 
     if (ui.count() != 0) return fail(QStringLiteral("messages shown: ") + ui.texts().join(QLatin1Char('|')));
     if (before != after) return fail(QStringLiteral("the window changed while printing"));

@@ -8,6 +8,7 @@
 #include "panel/main_dialog.h"
 #include "station/station_database.h"
 #include "support/recording_ui.h"
+#include "support/sim_link.h"
 
 #include <gardolink.h>
 #include <gardosim/simulator.h>
@@ -41,28 +42,8 @@ constexpr int kPort = 5;
 const QString kId = QStringLiteral("0000001234");
 const QString kOpenFailed = QStringLiteral("Die Log-Datei konnte nicht geöffnet werden.\n");
 
-template <typename T>
-T* byId(QWidget* parent, int id) {
-    for (QWidget* w : parent->findChildren<QWidget*>())
-        if (w->property("controlId").isValid() && w->property("controlId").toInt() == id)
-            return qobject_cast<T*>(w);
-    return nullptr;
-}
-
-// Acts on the next modal dialog of type T as soon as it is on screen.
-template <typename T>
-void whenModal(std::function<void(T*)> act) {
-    auto* poll = new QTimer;
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        if (auto* d = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            act(d);
-        }
-    });
-    poll->start();
-}
+using test::byId;
+using test::whenModal;
 
 // The recording fake that also notes whether the main dialog's timer ran
 // while the desktop had the file.
@@ -84,13 +65,7 @@ protected:
         oldDir_ = QDir::currentPath();
         ASSERT_TRUE(QDir::setCurrent(workDir_.path()));
 
-        sim_ = std::make_unique<gardosim::Simulator>();
-        std::string error;
-        ASSERT_TRUE(sim_->start(&error)) << error;
-        ASSERT_FALSE(sim_->registerPort("COM" + std::to_string(kPort), {}, &error).empty()) << error;
-        // Full byte waits: a loaded machine must not turn a slow answer into a
-        // time-out.
-        Change_Wait_Time(2000);
+        ASSERT_TRUE(sim_.start(kPort));
         const uint8_t ident[4] = {0xD2, 0x04, 0x00, 0x00};  // 1234
         sim_->poke(Area::Program, map::kIdentAddress, ident);
         sim_->setClock({3, 14, 30, 15, 24, 12, 26});
@@ -112,17 +87,7 @@ protected:
     MainDialog& openDialog() {
         dialog_ = std::make_unique<MainDialog>();
         ui_.dialog = dialog_.get();
-        whenModal<PortDialog>([](PortDialog* pd) {
-            auto* edit = byId<QLineEdit>(pd, PortDialog::kIdPort);
-            auto* tryButton = byId<QPushButton>(pd, PortDialog::kIdTry);
-            if (!edit || !tryButton) {
-                ADD_FAILURE() << "port dialog controls missing";
-                pd->reject();
-                return;
-            }
-            edit->setText(QString::number(kPort));
-            tryButton->click();
-        });
+        test::choosePortWhenAsked(kPort);
         EXPECT_TRUE(dialog_->OnInitDialog());
         EXPECT_EQ(dialog_->identification(), kId);
         return *dialog_;
@@ -144,7 +109,7 @@ protected:
     QTemporaryDir workDir_;
     QString oldDir_;
     DesktopUi ui_;
-    std::unique_ptr<gardosim::Simulator> sim_;
+    test::SimLink sim_;
     std::unique_ptr<MainDialog> dialog_;
     bool timerDuringQuestion = false;
     bool logsDuringQuestion = false;

@@ -7,6 +7,7 @@
 #include "logs/log_writer.h"
 #include "station/station_database.h"
 #include "support/recording_ui.h"
+#include "support/sim_link.h"
 
 #include <gardolink.h>
 #include <gardosim/simulator.h>
@@ -75,14 +76,8 @@ protected:
         db.write(station::BuildRecord(r));
         db.close();
 
-        sim_ = std::make_unique<gardosim::Simulator>();
-        std::string error;
-        ASSERT_TRUE(sim_->start(&error)) << error;
-        ASSERT_FALSE(sim_->registerPort("COM" + std::to_string(kPort), {}, &error).empty()) << error;
-        ASSERT_EQ(InitCommunication(("COM" + std::to_string(kPort) + ":").c_str(), 4800), 0);
-        // Full byte waits while the controller answers: a loaded machine must
-        // not turn a slow answer into a time-out.
-        Change_Wait_Time(2000);
+        ASSERT_TRUE(sim_.start(kPort));
+        ASSERT_EQ(InitCommunication(sim_.portName().toLatin1().constData(), 4800), 0);
         FillMemory();
         sim_->clearLog();
     }
@@ -164,7 +159,7 @@ protected:
     QTemporaryDir workDir_;
     QString oldDir_;
     test::RecordingUi ui_;
-    std::unique_ptr<gardosim::Simulator> sim_;
+    test::SimLink sim_;
     DeviceLink link_;
 };
 
@@ -254,9 +249,7 @@ TEST_F(LogWriterTest, SilentControllerHalfWayGivesMessagesAndWholeFiles) {
     LogWriteHooks hooks;
     hooks.onStep = [&](int done) {
         if (done != 20) return;
-        sim_->inject(FaultKind::Silence, gardosim::kForever);
-        // Short byte waits keep the silent controller from costing minutes.
-        Change_Wait_Time(100);
+        sim_.silence();
     };
     WriteLogFiles(link_, kId, hooks);
 

@@ -7,21 +7,19 @@
 #include "core/port_dialog.h"
 #include "panel/main_dialog.h"
 #include "support/recording_ui.h"
+#include "support/sim_link.h"
 
 #include <gardolink.h>
 #include <gardosim/simulator.h>
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -46,51 +44,16 @@ struct Request {
     std::vector<uint8_t> data;  // writes only
 };
 
-inline bool waitUntil(const std::function<bool()>& pred, int timeoutMs = 5000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > timeoutMs) return pred();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QTest::qSleep(2);
-    }
-    return true;
-}
-
-// Acts on the next modal dialog of type T as soon as it is on screen.
-template <typename T>
-void whenModal(std::function<void(T*)> act)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        if (auto* d = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            act(d);
-        }
-    });
-    poll->start();
-}
-
-inline QWidget* byId(QWidget* parent, int id)
-{
-    for (QWidget* w : parent->findChildren<QWidget*>())
-        if (w->property("controlId").isValid() && w->property("controlId").toInt() == id) return w;
-    return nullptr;
-}
+using test::byId;
+using test::waitUntil;
+using test::whenModal;
 
 class CommandTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         test::testApplication();
-        sim_ = std::make_unique<gardosim::Simulator>();
-        std::string error;
-        ASSERT_TRUE(sim_->start(&error)) << error;
-        ASSERT_FALSE(sim_->registerPort("COM" + std::to_string(kPort), {}, &error).empty()) << error;
-        Change_Wait_Time(40);
+        ASSERT_TRUE(sim_.start(kPort));
 
         const uint8_t ident[4] = {0xD2, 0x04, 0x00, 0x00};
         sim_->poke(Area::Program, map::kIdentAddress, ident);
@@ -116,10 +79,7 @@ protected:
     MainDialog& openDialog()
     {
         dialog_ = std::make_unique<MainDialog>();
-        whenModal<PortDialog>([](PortDialog* pd) {
-            qobject_cast<QLineEdit*>(byId(pd, PortDialog::kIdPort))->setText(QString::number(kPort));
-            qobject_cast<QPushButton*>(byId(pd, PortDialog::kIdTry))->click();
-        });
+        test::choosePortWhenAsked(kPort);
         EXPECT_TRUE(dialog_->OnInitDialog());
         EXPECT_EQ(ui_.count(), 0u) << ui_.texts().join(" | ").toStdString();
         return *dialog_;
@@ -166,7 +126,7 @@ protected:
     }
 
     test::RecordingUi ui_;
-    std::unique_ptr<gardosim::Simulator> sim_;
+    test::SimLink sim_;
     std::unique_ptr<MainDialog> dialog_;
 };
 

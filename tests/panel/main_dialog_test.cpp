@@ -5,6 +5,7 @@
 #include "panel/about_dialog.h"
 #include "panel/main_dialog.h"
 #include "support/recording_ui.h"
+#include "support/sim_link.h"
 
 #include <gardolink.h>
 #include <gardosim/simulator.h>
@@ -36,53 +37,16 @@ using gardosim::FaultKind;
 constexpr int kPort = 7;
 const QString kCommCaption = QStringLiteral("Kommunikations-Fehler");
 
-// Processes events until pred() holds or timeoutMs passed; returns pred().
-bool waitUntil(const std::function<bool()>& pred, int timeoutMs = 5000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > timeoutMs) return pred();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QTest::qSleep(2);
-    }
-    return true;
-}
-
-// Acts on the next modal dialog of type T as soon as it is on screen.
-template <typename T>
-void whenModal(std::function<void(T*)> act)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        if (auto* d = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            act(d);
-        }
-    });
-    poll->start();
-}
-
-QWidget* byId(QWidget* parent, int id)
-{
-    for (QWidget* w : parent->findChildren<QWidget*>())
-        if (w->property("controlId").isValid() && w->property("controlId").toInt() == id) return w;
-    return nullptr;
-}
+using test::byId;
+using test::waitUntil;
+using test::whenModal;
 
 class MainDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         test::testApplication();
-        sim_ = std::make_unique<gardosim::Simulator>();
-        std::string error;
-        ASSERT_TRUE(sim_->start(&error)) << error;
-        ASSERT_FALSE(sim_->registerPort("COM" + std::to_string(kPort), {}, &error).empty()) << error;
-        // Short byte waits keep a silent controller from costing seconds.
-        Change_Wait_Time(40);
+        ASSERT_TRUE(sim_.start(kPort));
 
         const uint8_t ident[4] = {0xD2, 0x04, 0x00, 0x00};  // 1234
         sim_->poke(Area::Program, map::kIdentAddress, ident);
@@ -110,17 +74,7 @@ protected:
     MainDialog& openDialog()
     {
         dialog_ = std::make_unique<MainDialog>();
-        whenModal<PortDialog>([](PortDialog* pd) {
-            auto* edit = qobject_cast<QLineEdit*>(byId(pd, PortDialog::kIdPort));
-            auto* tryButton = qobject_cast<QPushButton*>(byId(pd, PortDialog::kIdTry));
-            if (!edit || !tryButton) {
-                ADD_FAILURE() << "port dialog controls missing";
-                pd->reject();
-                return;
-            }
-            edit->setText(QString::number(kPort));
-            tryButton->click();
-        });
+        test::choosePortWhenAsked(kPort);
         EXPECT_TRUE(dialog_->OnInitDialog());
         return *dialog_;
     }
@@ -135,7 +89,7 @@ protected:
     }
 
     test::RecordingUi ui_;
-    std::unique_ptr<gardosim::Simulator> sim_;
+    test::SimLink sim_;
     std::unique_ptr<MainDialog> dialog_;
 };
 
@@ -179,7 +133,7 @@ TEST_F(MainDialogTest, SilentControllerDuringRefreshGivesOneMessageAndStopsRefre
 {
     MainDialog& d = openDialog();
     ASSERT_TRUE(d.timerRunning());
-    sim_->inject(FaultKind::Silence, gardosim::kForever);
+    sim_.silence();
 
     ASSERT_TRUE(waitUntil([&] { return !cyclicBox()->isChecked(); }));
     EXPECT_FALSE(d.timerRunning());
@@ -195,7 +149,7 @@ TEST_F(MainDialogTest, SilentControllerDuringRefreshGivesOneMessageAndStopsRefre
     EXPECT_EQ(ui_.count(), 1u);
 
     // Switching it on again reads the calibration and resumes the refresh.
-    sim_->clearFaults();
+    sim_.clearFaults();
     const uint8_t cal[4] = {99, 98, 97, 96};
     sim_->poke(Area::Program, map::kCalibrationAddress, cal);
     cyclicBox()->click();

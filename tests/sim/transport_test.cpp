@@ -37,7 +37,7 @@ public:
     bool ok() const { return fd_ >= 0; }
     void send(const Bytes& b) { ASSERT_EQ(::write(fd_, b.data(), b.size()), static_cast<ssize_t>(b.size())); }
     // Up to n bytes, waiting at most `wait` for each.
-    Bytes receive(std::size_t n, std::chrono::milliseconds wait = 2000ms) {
+    Bytes receive(std::size_t n, std::chrono::milliseconds wait = 10000ms) {
         Bytes out;
         while (out.size() < n) {
             pollfd p{fd_, POLLIN, 0};
@@ -113,7 +113,7 @@ TEST(Simulator, FaultsAndUnsolicitedBytesReachTheClient) {
     sim.inject(FaultKind::Silence, 1);
     sim.inject(FaultKind::Reject, 1);
     c.send(req);
-    ASSERT_TRUE(sim.waitForFrames(1, 2000ms));
+    ASSERT_TRUE(sim.waitForFrames(1, 20000ms));
     EXPECT_TRUE(c.receive(1, 100ms).empty());
     EXPECT_TRUE(sim.frames()[0].reply.empty());
     EXPECT_EQ(sim.frames()[0].fault, FaultKind::Silence);

@@ -7,6 +7,7 @@
 #include "core/device_map.h"
 #include "mdb_fixtures.h"
 #include "support/recording_ui.h"
+#include "support/sim_link.h"
 
 #include <gardolink.h>
 #include <gardosim/simulator.h>
@@ -36,18 +37,6 @@ using gardosim::FaultKind;
 constexpr int kPort = 5;
 const QString kIdent = QStringLiteral("0000001234");
 const QString kCommCaption = QStringLiteral("Kommunikations-Fehler");
-
-bool waitUntil(const std::function<bool()>& pred, int timeoutMs = 5000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > timeoutMs) return pred();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QTest::qSleep(2);
-    }
-    return true;
-}
 
 // The next widget of the focus chain that Tab stops at.
 QWidget* nextTabStop(QWidget* w)
@@ -102,12 +91,8 @@ protected:
     {
         testApplication();
         ASSERT_TRUE(dir_.isValid());
-        sim_ = std::make_unique<gardosim::Simulator>();
-        std::string error;
-        ASSERT_TRUE(sim_->start(&error)) << error;
-        ASSERT_FALSE(sim_->registerPort("COM" + std::to_string(kPort), {}, &error).empty()) << error;
-        Change_Wait_Time(40);
-        ASSERT_EQ(link_.OpenConnection(QStringLiteral("COM%1:").arg(kPort)), 0);
+        ASSERT_TRUE(sim_.start(kPort));
+        ASSERT_TRUE(sim_.open());
         const uint8_t ident[4] = {0xD2, 0x04, 0x00, 0x00};  // 1234
         sim_->poke(Area::Program, map::kIdentAddress, ident);
         sim_->clearLog();
@@ -116,7 +101,6 @@ protected:
     void TearDown() override
     {
         dialog_.reset();
-        link_.CloseConnection();
         sim_.reset();
     }
 
@@ -172,8 +156,7 @@ protected:
 
     QTemporaryDir dir_;
     RecordingUi ui_;
-    std::unique_ptr<gardosim::Simulator> sim_;
-    DeviceLink link_;
+    SimLink sim_;
     std::unique_ptr<DiagnosisDialog> dialog_;
 };
 

@@ -7,6 +7,7 @@
 #include "station/station_database.h"
 #include "station_test_util.h"
 #include "support/recording_ui.h"
+#include "support/sim_link.h"
 
 #include <gardolink.h>
 #include <gardosim/simulator.h>
@@ -69,20 +70,15 @@ protected:
         ASSERT_TRUE(path_.startsWith(test::testDataHome() + QLatin1Char('/'))) << path_.toStdString();
         QFile::remove(path_);
 
-        sim_ = std::make_unique<gardosim::Simulator>();
-        std::string error;
-        ASSERT_TRUE(sim_->start(&error)) << error;
-        ASSERT_FALSE(sim_->registerPort("COM" + std::to_string(kPort), {}, &error).empty()) << error;
-        Change_Wait_Time(40);  // a silent controller costs little time
+        ASSERT_TRUE(sim_.start(kPort));
         const uint8_t ident[4] = {0xD2, 0x04, 0x00, 0x00};  // 1234
         sim_->poke(Area::Program, map::kIdentAddress, ident);
-        ASSERT_EQ(link_.OpenConnection(QStringLiteral("COM%1:").arg(kPort)), 0);
+        ASSERT_TRUE(sim_.open());
         ASSERT_EQ(ui_.count(), 0u);
     }
 
     void TearDown() override
     {
-        link_.CloseConnection();
         sim_.reset();
         QFile::remove(path_);
     }
@@ -115,8 +111,7 @@ protected:
 
     QString path_;
     test::RecordingUi ui_;
-    std::unique_ptr<gardosim::Simulator> sim_;
-    DeviceLink link_;
+    test::SimLink sim_;
 };
 
 TEST_F(PumpParamDialogTest, ControlsCaptionsAndTabOrder)
@@ -303,7 +298,7 @@ TEST_F(PumpParamDialogTest, RecordRemovedWhileOpenIsWrittenAnewOnSaving)
 
 TEST_F(PumpParamDialogTest, SilentControllerShowsOneMessageAndSavesNothing)
 {
-    sim_->inject(FaultKind::Silence, gardosim::kForever);
+    sim_.silence();
     PumpParamDialog d;
     EXPECT_FALSE(d.OnInitDialog());
     ASSERT_EQ(ui_.count(), 1u) << ui_.texts().join(" | ").toStdString();
@@ -329,7 +324,7 @@ TEST_F(PumpParamDialogTest, SilentControllerLeavesAnExistingFileAlone)
 {
     const QByteArray text = record("0000001234", "1");
     writeFile(text);
-    sim_->inject(FaultKind::Silence, gardosim::kForever);
+    sim_.silence();
     PumpParamDialog d;
     run(d, [](PumpParamDialog& dlg) { qobject_cast<QPushButton*>(dlg.control(Id::kIdOk))->click(); });
     EXPECT_EQ(ui_.countCaption(QStringLiteral("Kommunikations-Fehler")), 1u);

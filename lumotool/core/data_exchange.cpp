@@ -1,4 +1,4 @@
-#include "panel/data_exchange.h"
+#include "core/data_exchange.h"
 
 #include "core/ui_seam.h"
 
