@@ -373,13 +373,14 @@ TEST_F(WineSerial, SecondOpenByAnotherCallerLeavesThePortWorking) {
     EXPECT_EQ(r.status, 0) << r.line;
 }
 
-TEST_F(WineSerial, ReadByteWaitsTheWholeWaitTimeThenGivesUp) {
+// How long the wait lasts is the portable core's rule, tested there with a
+// fake clock; here the Win32 backend must end it with the time-out code.
+TEST_F(WineSerial, ReadByteOnASilentLineGivesUpWithTheTimeOutCode) {
     ASSERT_EQ(STATUS("Set_Wait_Time 200"), 200);
     EXPECT_EQ(STATUS("IsDataAvailable"), 0);
     EXPECT_EQ(STATUS("IsBufferEmpty"), 1);
     Answer r = agent().call("ReadByte");
     EXPECT_EQ(r.status, -1154) << r.line;
-    EXPECT_GE(r.ms, 200) << "gave up before the wait time";
 }
 
 TEST_F(WineSerial, EveryByteValueArrivesUnchanged) {
