@@ -461,36 +461,50 @@ bool PosixBackend::clear_error(serlink_handle_t h, uint32_t& errors, PortStatus&
     return true;
 }
 
+namespace {
+
+// Moves one byte with `move` (a read or a write of one byte), the way a
+// Win32 transfer with a total time-out behaves: when the descriptor is not
+// ready, wait up to `wait_ms` for it once, then give up with nothing moved.
+// Returns the errno of a failure, else 0; count is 1 when the byte moved.
+template <class Move>
+int transfer_one(int fd, short events, uint32_t wait_ms, uint32_t& count, Move move) {
+    count = 0;
+    bool waited = false;
+    for (;;) {
+        ssize_t n = move();
+        if (n == 1) {
+            count = 1;
+            return 0;
+        }
+        if (n == 0) {
+            return 0;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            return errno;
+        }
+        if (waited) {
+            return 0;
+        }
+        poll_for(fd, events, wait_ms);
+        waited = true;
+    }
+}
+
+}  // namespace
+
 bool PosixBackend::read_byte(serlink_handle_t h, uint8_t* dest, uint32_t& count) {
     count = 0;
     int fd = to_fd(h);
     if (fd < 0) {
         return fail(EBADF);
     }
-    // Like a read with a total time-out: wait for a byte that is not there
-    // yet, then give up with nothing read.
-    bool waited = false;
-    for (;;) {
-        ssize_t n = ::read(fd, dest, 1);
-        if (n == 1) {
-            count = 1;
-            return true;
-        }
-        if (n == 0) {
-            return true;
-        }
-        if (errno == EINTR) {
-            continue;
-        }
-        if (errno != EAGAIN && errno != EWOULDBLOCK) {
-            return fail(errno);
-        }
-        if (waited) {
-            return true;
-        }
-        poll_for(fd, POLLIN, timeouts_.read_total_constant);
-        waited = true;
-    }
+    int err = transfer_one(fd, POLLIN, timeouts_.read_total_constant, count,
+                           [&] { return ::read(fd, dest, 1); });
+    return err == 0 ? true : fail(err);
 }
 
 bool PosixBackend::write_byte(serlink_handle_t h, uint8_t byte, uint32_t& count) {
@@ -499,31 +513,11 @@ bool PosixBackend::write_byte(serlink_handle_t h, uint8_t byte, uint32_t& count)
     if (fd < 0) {
         return fail(EBADF);
     }
-    // A full kernel buffer is waited out for the write time-out of one byte;
-    // after that the write ends with nothing taken, as a timed-out write does.
-    bool waited = false;
-    for (;;) {
-        ssize_t n = ::write(fd, &byte, 1);
-        if (n == 1) {
-            count = 1;
-            return true;
-        }
-        if (n == 0) {
-            return true;
-        }
-        if (errno == EINTR) {
-            continue;
-        }
-        if (errno != EAGAIN && errno != EWOULDBLOCK) {
-            return fail(errno);
-        }
-        if (waited) {
-            return true;
-        }
-        uint64_t ms = static_cast<uint64_t>(timeouts_.write_total_multiplier) + timeouts_.write_total_constant;
-        poll_for(fd, POLLOUT, ms > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(ms));
-        waited = true;
-    }
+    // A full kernel buffer is waited out for the write time-out of one byte.
+    uint64_t ms = static_cast<uint64_t>(timeouts_.write_total_multiplier) + timeouts_.write_total_constant;
+    int err = transfer_one(fd, POLLOUT, ms > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(ms), count,
+                           [&] { return ::write(fd, &byte, 1); });
+    return err == 0 ? true : fail(err);
 }
 
 bool PosixBackend::close(serlink_handle_t h) {

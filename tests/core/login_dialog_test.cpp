@@ -2,6 +2,7 @@
 #include "core/login_dialog.h"
 
 #include "support/recording_ui.h"
+#include "support/sim_link.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -13,19 +14,9 @@
 using namespace lumo;
 using lumo::test::execWith;
 using lumo::test::RecordingUi;
+using lumo::test::byId;
 
 namespace {
-
-template <class W>
-W* byId(QDialog& d, int id)
-{
-    for (W* w : d.findChildren<W*>()) {
-        if (w->property("controlId").toInt() == id)
-            return w;
-    }
-    ADD_FAILURE() << "no control " << id;
-    return nullptr;
-}
 
 // Types the entries and presses OK.
 void enter(QDialog& d, const QString& user, const QString& password)

@@ -19,19 +19,9 @@
 using namespace lumo;
 using lumo::test::execWith;
 using lumo::test::RecordingUi;
+using lumo::test::byId;
 
 namespace {
-
-template <class W>
-W* byId(QDialog& d, int id)
-{
-    for (W* w : d.findChildren<W*>()) {
-        if (w->property("controlId").toInt() == id)
-            return w;
-    }
-    ADD_FAILURE() << "no control " << id;
-    return nullptr;
-}
 
 QLineEdit* edit(QDialog& d) { return byId<QLineEdit>(d, PortDialog::kIdPort); }
 

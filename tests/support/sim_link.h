@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
 
@@ -92,6 +94,14 @@ template <typename T>
 T* byId(QWidget* parent, int id)
 {
     return qobject_cast<T*>(byId(parent, id));
+}
+// The same for a control the test relies on: its absence fails the test.
+template <typename T>
+T* byId(QWidget& parent, int id)
+{
+    T* control = byId<T>(&parent, id);
+    if (!control) ADD_FAILURE() << "no control " << id;
+    return control;
 }
 
 }  // namespace lumo::test
