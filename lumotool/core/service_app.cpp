@@ -3,7 +3,9 @@
 #include "core/login_dialog.h"
 #include "core/settings.h"
 #include "panel/main_dialog.h"
+#include "resources/resources.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
 
@@ -23,6 +25,9 @@ int ServiceApp::Run()
     //    use these names.
     QCoreApplication::setOrganizationName(Settings::kOrganization);
     QCoreApplication::setApplicationName(Settings::kApplication);
+    // The application icon in every title bar from the first dialog on (the
+    // login and port dialogs take the application's icon).
+    QApplication::setWindowIcon(AppIcon());
 
     // 3. Login; anything but OK ends the program.
     if (ExecLogin() != QDialog::Accepted)

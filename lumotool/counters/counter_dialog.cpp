@@ -8,6 +8,7 @@
 #include "resources/resources.h"
 
 #include <QCheckBox>
+#include <QSignalBlocker>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -94,6 +95,8 @@ CounterDialog::CounterDialog(QWidget* parent) : QDialog(parent)
     timer_.setProperty("timerId", kTimerId);
     timer_.setInterval(kTimerPeriodMs);
     timer_.setSingleShot(false);
+    // The full pause between two refreshes: a coarse timer may fire early.
+    timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &CounterDialog::OnTimer);
 
     buildControls();
@@ -168,7 +171,9 @@ void CounterDialog::buildControls()
                                    okButton_};
     for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
-    connect(cyclicBox_, &QCheckBox::clicked, this, [this] { ApplyTimerRule(); });
+    // Any change by the user (click, keyboard, a screen reader's toggle
+    // action) switches the refresh; showing the values blocks the signal.
+    connect(cyclicBox_, &QCheckBox::toggled, this, [this] { ApplyTimerRule(); });
     connect(printButton_, &QPushButton::clicked, this, [this] { PrintWindowCopy(); });
     connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
 }
@@ -280,7 +285,10 @@ void CounterDialog::UpdateData(bool saveAndValidate)
     setTextIfChanged(triggerRight_, number(values_.triggerRight));
     setTextIfChanged(thresholdRight_, number(values_.thresholdRight));
     setTextIfChanged(errorRight_, values_.errorRight);
-    cyclicBox_->setChecked(values_.cyclic);
+    {
+        const QSignalBlocker block(cyclicBox_);  // showing is no user change
+        cyclicBox_->setChecked(values_.cyclic);
+    }
 }
 
 void CounterDialog::done(int result)

@@ -81,31 +81,43 @@ uint8_t weekdayOf(const QDate& date)
     return date.isValid() ? uint8_t(date.dayOfWeek() - 1) : 0;
 }
 
-// The clock bytes for the values taken from the fields: time of day and
-// day and month from `dayAndTime`, the year from `year`. With no weekday
-// selected, the weekday of the date written is sent, so the controller's
-// weekday and date agree.
-std::array<uint8_t, 7> buildClock(int weekdayIndex, const QDateTime& dayAndTime, int year)
+bool validWeekday(int index)
 {
-    ClockValue c;
-    const QDate d = dayAndTime.date();
-    const QTime t = dayAndTime.time();
-    c.hour = uint8_t(t.hour());
-    c.minute = uint8_t(t.minute());
-    c.second = uint8_t(t.second());
-    c.day = uint8_t(d.day());
-    c.month = uint8_t(d.month());
-    c.year = year;
-    if (weekdayIndex >= 0 && weekdayIndex <= 6) {
-        c.weekday = uint8_t(weekdayIndex);
-    } else {
-        const QDate written(year, d.month(), d.day());
-        c.weekday = weekdayOf(written.isValid() ? written : d);
-    }
-    return c.encode();
+    return index >= 0 && index <= 6;
 }
 
 }  // namespace
+
+// The clock to write for a change in one field: the changed part comes from
+// the fields, the rest from the controller's clock as read in the same
+// command, so that nothing stale is written back. A part of that reading
+// that is no valid time of day or date is replaced by the field's value, so
+// the controller always gets a whole valid clock.
+//
+// The weekday byte: a new weekday is the selected entry; a changed date
+// keeps the selected entry too; a changed time keeps the controller's
+// weekday. Where none of these is a weekday, the weekday of the date
+// written is sent, so that the controller's weekday and date agree.
+std::array<uint8_t, 7> MergeClock(ClockChange change, const ClockValue& fresh, int weekdayIndex,
+                                  const QDate& fieldDate, const QTime& fieldTime)
+{
+    const QDate freshDate(fresh.year, fresh.month, fresh.day);
+    const QTime freshTime(fresh.hour, fresh.minute, fresh.second);
+    const QDate date = change == ClockChange::Date || !freshDate.isValid() ? fieldDate : freshDate;
+    const QTime time = change == ClockChange::Time || !freshTime.isValid() ? fieldTime : freshTime;
+
+    ClockValue c;
+    c.hour = uint8_t(time.hour());
+    c.minute = uint8_t(time.minute());
+    c.second = uint8_t(time.second());
+    c.day = uint8_t(date.day());
+    c.month = uint8_t(date.month());
+    c.year = date.year();
+    int weekday = weekdayIndex;
+    if (change == ClockChange::Time && validWeekday(fresh.weekday)) weekday = fresh.weekday;
+    c.weekday = validWeekday(weekday) ? uint8_t(weekday) : weekdayOf(date);
+    return c.encode();
+}
 
 // ---- Error counters ------------------------------------------------------
 
@@ -163,23 +175,20 @@ void MainDialog::OnResetLeft()
     v.leftCounter = left;
     UpdateData(false);
 
-    // The right counter and the right error time as the dialog shows them.
-    const uint16_t shownRight = uint16_t(v.rightCounter);
+    // The right counter and the right error time are written back as the
+    // controller holds them now, read in this command: the screen may be
+    // stale (refresh off, a failed opening showing zeros).
     uint16_t right = 0;
-    if (!updateCounter(link(), Side::Right, [shownRight](CounterBlock& b) { b.setCounter(shownRight); },
-                       &right)) {
+    if (!updateCounter(link(), Side::Right, [](CounterBlock&) {}, &right)) {
         SwitchCyclicOff();
         return;
     }
     v.rightCounter = right;
 
-    const auto time = ErrorTime{v.rightHours, v.rightMinutes}.encode();
-    if (link().WriteProcessData(map::kErrorTimeRightAddress, map::kErrorTimeLength, time.data()) != 0) {
-        SwitchCyclicOff();
-        return;
-    }
     uint8_t minutes[map::kErrorTimeLength] = {};
-    if (link().ReadProcessData(map::kErrorTimeRightAddress, map::kErrorTimeLength, minutes) != 0) {
+    if (link().ReadProcessData(map::kErrorTimeRightAddress, map::kErrorTimeLength, minutes) != 0 ||
+        link().WriteProcessData(map::kErrorTimeRightAddress, map::kErrorTimeLength, minutes) != 0 ||
+        link().ReadProcessData(map::kErrorTimeRightAddress, map::kErrorTimeLength, minutes) != 0) {
         SwitchCyclicOff();
         return;
     }
@@ -287,36 +296,59 @@ void MainDialog::OnStopDevice()
 // Only the user's changes arrive here: showing the values blocks the
 // fields' signals. The weekday, time and date fields come first in the
 // exchange, so they are taken even when a later field fails its range check.
+//
+// Each command reads the controller's clock first and replaces only what the
+// user changed, writes it, and reads it back to show it. A failed read shows
+// the communication message here (the device link leaves clock reads to the
+// caller) and nothing is written.
 
-void MainDialog::OnDateChanged()
+void MainDialog::setClock(ClockChange change)
 {
     RefreshPause pause(*this, [this](bool run) { run ? startTimer1() : stopTimer1(); });
     UpdateData(true);
+    auto fail = [this, change] {
+        if (change == ClockChange::Date) {
+            UpdateData(false);
+            ApplyCyclicSetting();
+        } else {
+            SwitchCyclicOff();
+        }
+    };
+    auto readClock = [this](ClockValue* out) {
+        uint8_t b[map::kClockLength] = {};
+        const int32_t status = link().ReadClock(map::kClockAddress, map::kClockLength, b);
+        if (status != 0) {
+            DeviceLink::ShowCommError(status);
+            return false;
+        }
+        *out = ClockValue::Decode(b);
+        return true;
+    };
+
+    ClockValue fresh;
+    if (!readClock(&fresh)) return fail();
     const Values& v = values();
-    // The date field's value also holds the time of day of the last refresh.
-    const auto clock = buildClock(v.weekday, v.date, v.date.date().year());
-    if (link().WriteClock(map::kClockAddress, map::kClockLength, clock.data()) != 0) {
-        UpdateData(false);
-        ApplyCyclicSetting();
-    }
+    const auto clock = MergeClock(change, fresh, v.weekday, v.date.date(), v.time.time());
+    if (link().WriteClock(map::kClockAddress, map::kClockLength, clock.data()) != 0) return fail();
+    ClockValue written;
+    if (!readClock(&written)) return fail();
+    takeClock(written);
+    UpdateData(false);
+}
+
+void MainDialog::OnDateChanged()
+{
+    setClock(ClockChange::Date);
 }
 
 void MainDialog::OnTimeChanged()
 {
-    RefreshPause pause(*this, [this](bool run) { run ? startTimer1() : stopTimer1(); });
-    UpdateData(true);
-    const Values& v = values();
-    const auto clock = buildClock(v.weekday, v.time, v.date.date().year());
-    if (link().WriteClock(map::kClockAddress, map::kClockLength, clock.data()) != 0) SwitchCyclicOff();
+    setClock(ClockChange::Time);
 }
 
 void MainDialog::OnWeekdayChanged()
 {
-    RefreshPause pause(*this, [this](bool run) { run ? startTimer1() : stopTimer1(); });
-    UpdateData(true);
-    const Values& v = values();
-    const auto clock = buildClock(v.weekday, v.time, v.date.date().year());
-    if (link().WriteClock(map::kClockAddress, map::kClockLength, clock.data()) != 0) SwitchCyclicOff();
+    setClock(ClockChange::Weekday);
 }
 
 // ---- Sub-dialogs ---------------------------------------------------------------------

@@ -3,6 +3,7 @@
 
 #include "core/device_map.h"
 #include "core/port_dialog.h"
+#include "panel/clock_fields.h"
 #include "core/single_instance.h"
 #include "panel/about_dialog.h"
 #include "core/data_exchange.h"
@@ -24,7 +25,6 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
-#include <limits>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -80,6 +80,9 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent)
     timer_.setObjectName(QStringLiteral("timer 1"));
     timer_.setProperty("timerId", kTimerId);
     timer_.setInterval(kTimerPeriodMs);
+    // A coarse timer may fire a little early; the pause between two
+    // refreshes must be the full period.
+    timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &MainDialog::OnTimer);
 
     buildControls();
@@ -188,18 +191,24 @@ void MainDialog::buildControls()
         l->addWidget(send, 1);
         return std::pair<QGroupBox*, QPushButton*>(box, send);
     };
-    auto [calLeftBox, sendLeft] =
+    auto [calLeftBox, sendLeftButton] =
         calGroup(QStringLiteral("Geberanpassung linke Zapfsäule"), "calibrationLeftGroup", petrolLeft_,
                  gasLeft_, kIdPetrolLeft, kIdGasLeft, kIdSendLeft, "petrolLeft", "gasLeft", "sendLeft",
                  QStringLiteral("links"));
-    auto [calRightBox, sendRight] =
+    auto [calRightBox, sendRightButton] =
         calGroup(QStringLiteral("Geberanpassung rechte Zapfsäule"), "calibrationRightGroup", petrolRight_,
                  gasRight_, kIdPetrolRight, kIdGasRight, kIdSendRight, "petrolRight", "gasRight",
                  "sendRight", QStringLiteral("rechts"));
+    sendLeft_ = sendLeftButton;
+    sendRight_ = sendRightButton;
+    // Until the controller's values are in the fields, sending would write
+    // whatever the fields happen to hold.
+    sendLeft_->setEnabled(false);
+    sendRight_->setEnabled(false);
 
     // Clock.
     auto* timeLabel = new QLabel(QStringLiteral("Uhrzeit:"), this);
-    timeEdit_ = new QTimeEdit(this);
+    timeEdit_ = new ClockTimeEdit(QStringLiteral("--:--:--"), this);
     timeEdit_->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     timeEdit_->setAlignment(Qt::AlignRight);
     TagControl(timeEdit_, kIdTime, "time", QStringLiteral("Uhrzeit"));
@@ -209,7 +218,7 @@ void MainDialog::buildControls()
     weekday_->addItems(WeekdayNames());
     TagControl(weekday_, kIdWeekday, "weekday", QStringLiteral("Wochentag"));
     dateLabel->setBuddy(weekday_);
-    dateEdit_ = new QDateEdit(this);
+    dateEdit_ = new ClockDateEdit(QStringLiteral("--.--.----"), this);
     dateEdit_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     dateEdit_->setAlignment(Qt::AlignRight);
     dateEdit_->setMinimumDate(QDate(1752, 9, 14));
@@ -245,7 +254,11 @@ void MainDialog::buildControls()
     TagControl(cyclicBox_, kIdCyclic, "cyclic", QStringLiteral("Zyklisch aktualisieren"));
     okButton_ = new QPushButton(QStringLiteral("Beenden"), this);
     TagControl(okButton_, kIdOk, "quit", QStringLiteral("Beenden"));
-    okButton_->setDefault(true);
+    // Enter must never end the program (a value just typed would be lost):
+    // "Beenden" is no default button; Enter in a field runs the command of
+    // its group instead (below).
+    okButton_->setAutoDefault(false);
+    okButton_->setDefault(false);
 
     // Layout: left side in the first column, right side in the second.
     auto* grid = new QGridLayout(this);
@@ -280,7 +293,7 @@ void MainDialog::buildControls()
     const QList<QWidget*> order = {
         counterLeft_, setLeft,     resetLeft,  counterRight_, setRight,  resetRight, hoursLeft_,
         minutesLeft_, changeLeft,  hoursRight_, minutesRight_, changeRight, petrolLeft_, gasLeft_,
-        sendLeft,     petrolRight_, gasRight_,  sendRight,     timeEdit_, weekday_,    dateEdit_,
+        sendLeft_,    petrolRight_, gasRight_,  sendRight_,    timeEdit_, weekday_,    dateEdit_,
         stop,         start,       logs,       pump,          counters,  diagnosisButton_, cyclicBox_,
         okButton_};
     for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
@@ -292,8 +305,8 @@ void MainDialog::buildControls()
     connect(resetRight, &QPushButton::clicked, this, [this] { OnResetRight(); });
     connect(changeLeft, &QPushButton::clicked, this, [this] { OnChangeTimeLeft(); });
     connect(changeRight, &QPushButton::clicked, this, [this] { OnChangeTimeRight(); });
-    connect(sendLeft, &QPushButton::clicked, this, [this] { OnSendCalibrationLeft(); });
-    connect(sendRight, &QPushButton::clicked, this, [this] { OnSendCalibrationRight(); });
+    connect(sendLeft_, &QPushButton::clicked, this, [this] { OnSendCalibrationLeft(); });
+    connect(sendRight_, &QPushButton::clicked, this, [this] { OnSendCalibrationRight(); });
     connect(start, &QPushButton::clicked, this, [this] { OnStartDevice(); });
     connect(stop, &QPushButton::clicked, this, [this] { OnStopDevice(); });
     connect(pump, &QPushButton::clicked, this, [this] { OnPumpParams(); });
@@ -305,7 +318,22 @@ void MainDialog::buildControls()
     connect(dateEdit_, &QDateEdit::dateChanged, this, [this] { OnDateChanged(); });
     connect(timeEdit_, &QTimeEdit::timeChanged, this, [this] { OnTimeChanged(); });
     connect(weekday_, &QComboBox::currentIndexChanged, this, [this] { OnWeekdayChanged(); });
-    connect(cyclicBox_, &QCheckBox::clicked, this, [this] { OnCyclicClicked(); });
+    // Every change of the box by the user (a click, the keyboard, a screen
+    // reader's toggle action) switches the refresh; showing the values
+    // blocks the box's signals.
+    connect(cyclicBox_, &QCheckBox::toggled, this, [this] { OnCyclicClicked(); });
+    // Enter in a field presses the button of its group (enabled ones only).
+    const std::pair<QLineEdit*, QPushButton*> enterCommands[] = {
+        {counterLeft_, setLeft},    {counterRight_, setRight},   {hoursLeft_, changeLeft},
+        {minutesLeft_, changeLeft}, {hoursRight_, changeRight},  {minutesRight_, changeRight},
+        {petrolLeft_, sendLeft_},   {gasLeft_, sendLeft_},       {petrolRight_, sendRight_},
+        {gasRight_, sendRight_}};
+    for (const auto& [field, command] : enterCommands) {
+        QPushButton* b = command;
+        connect(field, &QLineEdit::returnPressed, this, [b] {
+            if (b->isEnabled()) b->click();
+        });
+    }
     connect(okButton_, &QPushButton::clicked, this, &MainDialog::accept);
 }
 
@@ -398,6 +426,9 @@ bool MainDialog::ReadCalibration()
     values_.rightPetrol = c.rightPetrol;
     values_.rightGas = c.rightGas;
     for (bool& keep : keepText_) keep = false;
+    calibrationRead_ = true;
+    sendLeft_->setEnabled(true);
+    sendRight_->setEnabled(true);
     UpdateData(false);
     return true;
 }
@@ -434,19 +465,26 @@ bool MainDialog::RefreshValues()
     // A failed clock read shows no message: DeviceLink reports it only.
     uint8_t clock[map::kClockLength] = {};
     if (link_.ReadClock(map::kClockAddress, map::kClockLength, clock) != 0) return fail();
-    const ClockValue c = ClockValue::Decode(clock);
-    // A reading that is no valid calendar date or time of day leaves that
-    // part of the fields as it was.
-    const QDate date(c.year, c.month, c.day);
-    const QTime time(c.hour, c.minute, c.second);
-    const QDateTime previous = values_.date;
-    const QDateTime value(date.isValid() ? date : previous.date(), time.isValid() ? time : previous.time());
-    values_.time = value;
-    values_.date = value;
-    values_.weekday = c.weekday < 7 ? c.weekday : -1;
+    takeClock(ClockValue::Decode(clock));
 
     UpdateData(false);
     return true;
+}
+
+void MainDialog::takeClock(const ClockValue& c)
+{
+    // A reading that is no valid calendar date or time of day is marked as
+    // such; the value underneath stays as it was, so that editing the field
+    // starts from something sensible.
+    const QDate date(c.year, c.month, c.day);
+    const QTime time(c.hour, c.minute, c.second);
+    values_.dateValid = date.isValid();
+    values_.timeValid = time.isValid();
+    const QDateTime value(date.isValid() ? date : values_.date.date(),
+                          time.isValid() ? time : values_.time.time());
+    values_.time = value;
+    values_.date = value;
+    values_.weekday = c.weekday < 7 ? c.weekday : -1;
 }
 
 void MainDialog::ApplyCyclicSetting()
@@ -486,23 +524,14 @@ bool MainDialog::UpdateData(bool saveAndValidate)
         return true;
     }
     // Same order as the controls are exchanged; stop at the first failure.
+    // The counters and error times only show controller values; they are
+    // not taken back, so a value beyond what a user could type (a counter of
+    // 10000) never blocks the exchange.
     values_.weekday = weekday_->currentIndex();
-    qint64 n = 0;
-    if (!TakeNumber(counterLeft_, 0, map::kCounterMax, &n)) return false;
-    values_.leftCounter = int(n);
-    if (!TakeNumber(counterRight_, 0, map::kCounterMax, &n)) return false;
-    values_.rightCounter = int(n);
     values_.cyclic = cyclicBox_->isChecked();
     values_.time = QDateTime(values_.time.date(), timeEdit_->time());
     values_.date = QDateTime(dateEdit_->date(), values_.date.time());
-    constexpr qint64 kU32Max = std::numeric_limits<uint32_t>::max();
-    QLineEdit* const times[] = {hoursLeft_, minutesLeft_, hoursRight_, minutesRight_};
-    uint32_t* const timeValues[] = {&values_.leftHours, &values_.leftMinutes, &values_.rightHours,
-                                    &values_.rightMinutes};
-    for (int i = 0; i < 4; ++i) {
-        if (!TakeNumber(times[i], 0, kU32Max, &n)) return false;
-        *timeValues[i] = uint32_t(n);
-    }
+    qint64 n = 0;
     QLineEdit* const cal[] = {petrolLeft_, gasLeft_, petrolRight_, gasRight_};
     uint32_t* const calValues[] = {&values_.leftPetrol, &values_.leftGas, &values_.rightPetrol,
                                    &values_.rightGas};
@@ -538,14 +567,16 @@ void MainDialog::takeEntriesQuietly()
 
 void MainDialog::showValues()
 {
-    const QSignalBlocker b1(weekday_), b2(timeEdit_), b3(dateEdit_);
+    const QSignalBlocker b1(weekday_), b2(timeEdit_), b3(dateEdit_), b4(cyclicBox_);
     weekday_->setCurrentIndex(values_.weekday >= 0 && values_.weekday < weekday_->count() ? values_.weekday
                                                                                           : -1);
     setTextIfChanged(counterLeft_, QString::number(values_.leftCounter));
     setTextIfChanged(counterRight_, QString::number(values_.rightCounter));
     cyclicBox_->setChecked(values_.cyclic);
     timeEdit_->setTime(values_.time.time());
+    timeEdit_->setMarked(!values_.timeValid);
     dateEdit_->setDate(values_.date.date());
+    dateEdit_->setMarked(!values_.dateValid);
     setTextIfChanged(hoursLeft_, QString::number(values_.leftHours));
     setTextIfChanged(minutesLeft_, QString::number(values_.leftMinutes));
     setTextIfChanged(hoursRight_, QString::number(values_.rightHours));

@@ -17,6 +17,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <array>
+#include <cstdint>
 #include <functional>
 
 class QAction;
@@ -28,6 +30,18 @@ class QPushButton;
 class QTimeEdit;
 
 namespace lumo {
+
+struct ClockValue;
+template <class Edit>
+class MarkableEdit;
+
+// Which clock field the user changed.
+enum class ClockChange { Date, Time, Weekday };
+// The 7 clock bytes to write after a change: the changed part from the
+// fields, the rest from `fresh`, the controller's clock as just read (see
+// main_commands.cpp for the rules).
+std::array<uint8_t, 7> MergeClock(ClockChange change, const ClockValue& fresh, int weekdayIndex,
+                                  const QDate& fieldDate, const QTime& fieldTime);
 
 class MainDialog : public QDialog {
     Q_OBJECT
@@ -78,6 +92,10 @@ public:
         QDateTime time;        // 1056
         QDateTime date;        // 1055
         int weekday = -1;      // 1061, list index, -1 for none
+        // The controller's clock held a valid time of day / calendar date at
+        // the last reading; otherwise the field shows a marker.
+        bool timeValid = true;
+        bool dateValid = true;
         uint32_t leftHours = 0, leftMinutes = 0;    // 1026, 1027
         uint32_t rightHours = 0, rightMinutes = 0;  // 1029, 1030
         uint32_t leftPetrol = 0, leftGas = 0;       // 1066, 1067
@@ -109,7 +127,9 @@ public:
 
     // true: take the entries into the values with range checks (a failed
     // check shows the range message, focuses the control and returns false);
-    // false: show the values in the controls.
+    // false: show the values in the controls. Fields that only show what
+    // the controller holds (counters, error times) are never taken back:
+    // the values keep what was read, whatever its size.
     bool UpdateData(bool saveAndValidate = true);
 
     // Frame of the commands that open a modal sub-dialog: take the entries,
@@ -132,6 +152,9 @@ public:
     const QString& identification() const { return ident_; }
     DeviceLink& link() { return link_; }
     bool timerRunning() const { return timer_.isActive(); }
+    // The calibration fields were filled from the controller at least once;
+    // until then "übernehmen" is disabled.
+    bool calibrationRead() const { return calibrationRead_; }
     const QTimer& refreshTimer() const { return timer_; }
     // The control with the given id (nullptr for an unknown id).
     QWidget* control(int id) const;
@@ -180,6 +203,10 @@ private:
     // their typed text stays in the control.
     void takeEntriesQuietly();
     void showValues();
+    // Takes a clock reading into the time, date and weekday values.
+    void takeClock(const ClockValue& clock);
+    // The clock commands: date, time or weekday changed by the user.
+    void setClock(ClockChange change);
     void startListening();
 
     DeviceLink link_;
@@ -202,11 +229,14 @@ private:
     QLineEdit* gasLeft_ = nullptr;
     QLineEdit* petrolRight_ = nullptr;
     QLineEdit* gasRight_ = nullptr;
-    QTimeEdit* timeEdit_ = nullptr;
-    QDateEdit* dateEdit_ = nullptr;
+    MarkableEdit<QTimeEdit>* timeEdit_ = nullptr;
+    MarkableEdit<QDateEdit>* dateEdit_ = nullptr;
     QComboBox* weekday_ = nullptr;
     QCheckBox* cyclicBox_ = nullptr;
     QPushButton* okButton_ = nullptr;
+    QPushButton* sendLeft_ = nullptr;
+    QPushButton* sendRight_ = nullptr;
+    bool calibrationRead_ = false;
     QPushButton* diagnosisButton_ = nullptr;
     QAction* aboutAction_ = nullptr;
     QObject* instanceServer_ = nullptr;

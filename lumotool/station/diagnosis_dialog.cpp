@@ -7,6 +7,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QSignalBlocker>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -64,6 +65,8 @@ DiagnosisDialog::DiagnosisDialog(const QString& databaseDir, QWidget* parent)
     timer_.setObjectName(QStringLiteral("timer 1"));
     timer_.setProperty("timerId", kTimerId);
     timer_.setInterval(kTimerPeriodMs);
+    // The full pause between two refreshes: a coarse timer may fire early.
+    timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &DiagnosisDialog::RefreshLamps);
 
     buildControls();
@@ -227,7 +230,9 @@ void DiagnosisDialog::buildControls()
     // Commands. Programmatic changes (UpdateData) do not click.
     connect(sides_, &QButtonGroup::idClicked, this, [this] { OnSideClicked(); });
     connect(refuellings_, &QButtonGroup::idClicked, this, [this] { OnRefuellingClicked(); });
-    connect(cyclicBox_, &QCheckBox::clicked, this, [this] { OnCyclicClicked(); });
+    // Any change by the user (click, keyboard, a screen reader's toggle
+    // action) switches the refresh; showing the values blocks the signal.
+    connect(cyclicBox_, &QCheckBox::toggled, this, [this] { OnCyclicClicked(); });
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
 }
 
@@ -306,7 +311,10 @@ void DiagnosisDialog::UpdateData(bool saveAndValidate)
     setTextIfChanged(faultRate_, values_.faultRate);
     const QString lines = displayLines(values_.diagnosis);
     if (diagnosis_->toPlainText() != lines) diagnosis_->setPlainText(lines);
-    cyclicBox_->setChecked(values_.cyclic != 0);
+    {
+        const QSignalBlocker block(cyclicBox_);  // showing is no user change
+        cyclicBox_->setChecked(values_.cyclic != 0);
+    }
     if (QAbstractButton* b = sides_->button(values_.side)) b->setChecked(true);
     if (QAbstractButton* b = refuellings_->button(values_.refuelling)) b->setChecked(true);
 }

@@ -4,6 +4,7 @@
 #include "core/settings.h"
 #include "support/recording_ui.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QTemporaryDir>
@@ -18,10 +19,12 @@ class ScriptedApp : public ServiceApp {
 public:
     int loginResult = QDialog::Accepted;
     QStringList calls;
+    bool iconBeforeLogin = false;
 
 protected:
     int ExecLogin() override
     {
+        iconBeforeLogin = !QApplication::windowIcon().isNull();
         calls << QStringLiteral("login:") + QCoreApplication::organizationName();
         return loginResult;
     }
@@ -42,6 +45,7 @@ TEST(ServiceApp, LoginThenMainDialogWithTheSettingsRootSet)
     EXPECT_EQ(app.calls, QStringList({QStringLiteral("login:Mavik"), QStringLiteral("main")}));
     EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("lumotool"));
     EXPECT_TRUE(app.guard().isHeld());
+    EXPECT_TRUE(app.iconBeforeLogin);
     EXPECT_EQ(rec.count(), 0u);
 }
 

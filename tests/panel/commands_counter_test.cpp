@@ -40,34 +40,35 @@ TEST_F(CounterCommandTest, ResetRightTouchesNothingElse)
     EXPECT_EQ(ui_.count(), 0u);
 }
 
-TEST_F(CounterCommandTest, ResetLeftWritesBackTheRightValuesTheDialogShows)
+// The screen is stale with refresh off: the right counter and error time
+// that the left reset writes back are the controller's, read in the command.
+TEST_F(CounterCommandTest, ResetLeftWritesBackTheRightValuesTheControllerHolds)
 {
     openQuiet();
-    // The controller moves on while the screen, with refresh off, does not.
     const uint8_t right[2] = {0x09, 0x00};
     sim_->poke(Area::Process, 81, right);
-    const uint8_t time[2] = {0x00, 0x01};
+    const uint8_t time[2] = {0x00, 0x01};  // 256 minutes = 4:16
     sim_->poke(Area::Process, map::kErrorTimeRightAddress, time);
 
     click(MainDialog::kIdResetLeft);
     EXPECT_EQ(ui_.count(), 0u) << ui_.texts().join(" | ").toStdString();
-    // Left counter 0, byte 80 kept; right counter 7 and 5:01 as shown; the
-    // bytes after the right counter kept.
-    EXPECT_EQ(process(78, 7), (Bytes{0x00, 0x00, 0x5A, 0x07, 0x00, 0x33, 0x44}));
-    EXPECT_EQ(process(map::kErrorTimeRightAddress, 2), (Bytes{0x2D, 0x01}));
+    // Left counter 0, byte 80 kept; the right counter and everything after
+    // it as the controller held them.
+    EXPECT_EQ(process(78, 7), (Bytes{0x00, 0x00, 0x5A, 0x09, 0x00, 0x33, 0x44}));
+    EXPECT_EQ(process(map::kErrorTimeRightAddress, 2), (Bytes{0x00, 0x01}));
     EXPECT_EQ(process(map::kErrorTimeLeftAddress, 2), (Bytes{0x9F, 0x05}));
     EXPECT_EQ(edit(MainDialog::kIdCounterLeft)->text(), QStringLiteral("0"));
-    EXPECT_EQ(edit(MainDialog::kIdCounterRight)->text(), QStringLiteral("7"));
-    EXPECT_EQ(edit(MainDialog::kIdHoursRight)->text(), QStringLiteral("5"));
-    EXPECT_EQ(edit(MainDialog::kIdMinutesRight)->text(), QStringLiteral("1"));
+    EXPECT_EQ(edit(MainDialog::kIdCounterRight)->text(), QStringLiteral("9"));
+    EXPECT_EQ(edit(MainDialog::kIdHoursRight)->text(), QStringLiteral("4"));
+    EXPECT_EQ(edit(MainDialog::kIdMinutesRight)->text(), QStringLiteral("16"));
 
     const auto writes = requests(kWriteProcess);
     ASSERT_EQ(writes.size(), 3u);
     EXPECT_EQ(writes[0].address, 78);
     EXPECT_EQ(writes[1].address, 81);
-    EXPECT_EQ(writes[1].data, (Bytes{0x07, 0x00, 0x33, 0x44}));
+    EXPECT_EQ(writes[1].data, (Bytes{0x09, 0x00, 0x33, 0x44}));
     EXPECT_EQ(writes[2].address, map::kErrorTimeRightAddress);
-    EXPECT_EQ(writes[2].data, (Bytes{0x2D, 0x01}));
+    EXPECT_EQ(writes[2].data, (Bytes{0x00, 0x01}));
 }
 
 // A failing write stops the command with one message and switches cyclic
@@ -79,8 +80,10 @@ TEST_F(CounterCommandTest, FirstFailureStopsAndSwitchesCyclicOff)
     bool timerDuringBox = true;
     ui_.onShow = [&](const test::ShownMessage&) { timerDuringBox = d.timerRunning(); };
 
-    // Reset left: the first six requests pass, the error time write is refused.
-    sim_->inject(FaultKind::Delay, 6, 0);
+    // Reset left: the first seven requests pass (the left block read, written
+    // and read; the right block read, written and read; the right error time
+    // read), the error time write is refused.
+    sim_->inject(FaultKind::Delay, 7, 0);
     sim_->inject(FaultKind::Reject, 1);
     sim_->clearLog();
     click(MainDialog::kIdResetLeft);
@@ -93,7 +96,7 @@ TEST_F(CounterCommandTest, FirstFailureStopsAndSwitchesCyclicOff)
     EXPECT_FALSE(d.timerRunning());
     // Nothing after the refused write (no read-back).
     const auto r = requests();
-    ASSERT_EQ(r.size(), 7u);
+    ASSERT_EQ(r.size(), 8u);
     EXPECT_EQ(r.back().code, kWriteProcess);
 
     // "setzen" with a refused read: nothing written.

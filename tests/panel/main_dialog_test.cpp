@@ -10,12 +10,14 @@
 #include <gardolink.h>
 #include <gardosim/simulator.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -208,7 +210,8 @@ TEST_F(MainDialogTest, QuitChecksRangesAndCloseBoxDoesNot)
     auto* quit = qobject_cast<QPushButton*>(d.control(MainDialog::kIdOk));
     ASSERT_NE(quit, nullptr);
     EXPECT_EQ(quit->text(), QStringLiteral("Beenden"));
-    EXPECT_TRUE(quit->isDefault());
+    // Enter must not end the program: "Beenden" is no default button.
+    EXPECT_FALSE(quit->isDefault());
 
     d.show();
     quit->click();
@@ -273,6 +276,71 @@ TEST_F(MainDialogTest, FailedIdentificationLeavesInitialValuesAndNoTimer)
     EXPECT_TRUE(cyclicBox()->isChecked());
     EXPECT_FALSE(dialog_->timerRunning());
     EXPECT_EQ(edit(MainDialog::kIdCounterLeft)->text(), QStringLiteral("0"));
+
+    // Nothing was read: the calibration fields can't be sent, and the left
+    // reset writes the right side back as the controller holds it, not the
+    // zeros on the screen.
+    EXPECT_FALSE(dialog_->calibrationRead());
+    EXPECT_FALSE(dialog_->control(MainDialog::kIdSendLeft)->isEnabled());
+    EXPECT_FALSE(dialog_->control(MainDialog::kIdSendRight)->isEnabled());
+    ui_.clear();
+    qobject_cast<QPushButton*>(dialog_->control(MainDialog::kIdResetLeft))->click();
+    EXPECT_EQ(ui_.count(), 0u) << ui_.texts().join(" | ").toStdString();
+    EXPECT_EQ(sim_->peek(Area::Process, map::kCounterLeftAddress, 2), (std::vector<uint8_t>{0, 0}));
+    EXPECT_EQ(sim_->peek(Area::Process, map::kCounterRightAddress, 2), (std::vector<uint8_t>{7, 0}));
+    EXPECT_EQ(sim_->peek(Area::Process, map::kErrorTimeRightAddress, 2), (std::vector<uint8_t>{0xDF, 0x10}));
+    EXPECT_EQ(edit(MainDialog::kIdHoursRight)->text(), QStringLiteral("71"));
+}
+
+// What a technician meets in the field: controller values beyond what a
+// user may type, Enter pressed in the wrong place, a screen reader toggling
+// the refresh. None of it may block or end the dialog.
+TEST_F(MainDialogTest, FieldUseNeverBlocksOrEndsTheDialog)
+{
+    MainDialog& d = openDialog();
+    EXPECT_EQ(d.refreshTimer().timerType(), Qt::PreciseTimer);
+    const uint8_t big[4] = {0x10, 0x27, 0x5A, 0xFF};  // 10000; byte 81 = right low byte
+    sim_->poke(Area::Process, map::kCounterLeftAddress, big);
+    const uint8_t max[2] = {0xFF, 0xFF};
+    sim_->poke(Area::Process, map::kCounterRightAddress, max);
+    ASSERT_TRUE(waitUntil([&] { return edit(MainDialog::kIdCounterRight)->text() == QStringLiteral("65535"); }));
+    EXPECT_EQ(edit(MainDialog::kIdCounterLeft)->text(), QStringLiteral("10000"));
+
+    // The refresh follows the box however it is changed.
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(cyclicBox());
+    ASSERT_NE(box, nullptr);
+    ASSERT_NE(box->actionInterface(), nullptr);
+    box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_FALSE(cyclicBox()->isChecked());
+    EXPECT_FALSE(d.timerRunning());
+    box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(cyclicBox()->isChecked());
+    EXPECT_TRUE(d.timerRunning());
+    EXPECT_EQ(ui_.count(), 0u) << ui_.texts().join(" | ").toStdString();
+
+    // Enter outside a field does nothing; in a field it runs its group's
+    // command ("übernehmen" asks first; No sends nothing).
+    d.show();
+    auto pressEnter = [](QWidget* w) {
+        w->setFocus();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(w, &press);
+    };
+    pressEnter(cyclicBox());
+    pressEnter(d.control(MainDialog::kIdOk));
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(d.result(), 0);
+    EXPECT_EQ(ui_.count(), 0u);
+    ui_.queueAnswer(false);
+    pressEnter(edit(MainDialog::kIdGasRight));
+    ASSERT_EQ(ui_.count(), 1u);
+    EXPECT_EQ(ui_.last().text, QStringLiteral("Gerät stoppen?"));
+    EXPECT_TRUE(d.isVisible());
+
+    // The values beyond the entry ranges don't stop "Beenden".
+    qobject_cast<QPushButton*>(d.control(MainDialog::kIdOk))->click();
+    EXPECT_EQ(d.result(), int(QDialog::Accepted));
+    EXPECT_EQ(ui_.count(), 1u);
 }
 
 TEST_F(MainDialogTest, ControlsCarryIdsCaptionsAndAboutEntry)
