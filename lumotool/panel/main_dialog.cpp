@@ -2,6 +2,7 @@
 #include "core/control_tag.h"
 
 #include "core/device_map.h"
+#include "core/ui_seam.h"
 #include "core/port_dialog.h"
 #include "panel/clock_fields.h"
 #include "core/single_instance.h"
@@ -67,7 +68,14 @@ void setTextIfChanged(QLineEdit* e, const QString& text)
 
 }  // namespace
 
-MainDialog::MainDialog(QWidget* parent) : QDialog(parent)
+MainDialog::MainDialog(QWidget* parent)
+    : QDialog(parent),
+      // A tick takes the entries quietly first, so values typed into the
+      // calibration fields stay in place through the refresh's show.
+      refresh_([this] {
+          takeEntriesQuietly();
+          return RefreshValues();
+      })
 {
     setObjectName(QStringLiteral("MainDialog"));
     setWindowTitle(QStringLiteral("Mavik - Lumo 05"));
@@ -76,21 +84,21 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     values_.time = zeroDateTime();
     values_.date = zeroDateTime();
-
-    timer_.setObjectName(QStringLiteral("timer 1"));
-    timer_.setProperty("timerId", kTimerId);
-    timer_.setInterval(kTimerPeriodMs);
-    // A coarse timer may fire a little early; the pause between two
-    // refreshes must be the full period.
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &MainDialog::OnTimer);
-
+    // The calibration step asks its questions over this dialog and holds
+    // the refresh only while it talks to the controller.
+    panel_.ask = [this](const QString& question) { return askYesNo(question, this); };
+    panel_.onTalk = [this](bool talking) {
+        if (talking)
+            talkPause_ = pauseRefresh();
+        else
+            talkPause_.reset();
+    };
     buildControls();
 }
 
 MainDialog::~MainDialog()
 {
-    timer_.stop();
+    refresh_.stop();
     if (connected_) link_.CloseConnection();
 }
 
@@ -397,11 +405,9 @@ bool MainDialog::OnInitDialog()
     connected_ = true;
 
     // 5. Identification; on failure the dialog stays with its initial values.
-    uint8_t id[map::kIdentLength] = {};
-    if (link_.ReadProgram(map::kIdentAddress, map::kIdentLength, id) != 0) return true;
+    if (panel_.ReadIdentification(&ident_) != 0) return true;
 
     // 6.
-    ident_ = DecodeIdentification(id);
     values_.cyclic = true;
     UpdateData(false);
 
@@ -415,12 +421,11 @@ bool MainDialog::OnInitDialog()
 
 bool MainDialog::ReadCalibration()
 {
-    uint8_t b[map::kCalibrationLength] = {};
-    if (link_.ReadProgram(map::kCalibrationAddress, map::kCalibrationLength, b) != 0) {
+    Calibration c;
+    if (panel_.ReadCalibration(&c) != 0) {
         SwitchCyclicOff();
         return false;
     }
-    const Calibration c = Calibration::Decode(b);
     values_.leftPetrol = c.leftPetrol;
     values_.leftGas = c.leftGas;
     values_.rightPetrol = c.rightPetrol;
@@ -435,38 +440,23 @@ bool MainDialog::ReadCalibration()
 
 bool MainDialog::RefreshValues()
 {
-    auto fail = [this] {
+    // What was read before a failure stays; a failed clock read shows no
+    // message (the device link reports it only).
+    session::PanelReading r;
+    const int32_t status = panel_.Refresh(&r);
+    if (r.identification) ident_ = *r.identification;
+    if (r.leftCounter) values_.leftCounter = *r.leftCounter;
+    if (r.rightCounter) values_.rightCounter = *r.rightCounter;
+    auto takeTime = [](const std::optional<ErrorTime>& t, uint32_t& hours, uint32_t& minutes) {
+        if (t) hours = t->hours, minutes = t->minutes;
+    };
+    takeTime(r.leftTime, values_.leftHours, values_.leftMinutes);
+    takeTime(r.rightTime, values_.rightHours, values_.rightMinutes);
+    if (r.clock) takeClock(*r.clock);
+    if (status != 0) {
         SwitchCyclicOff();
         return false;
-    };
-
-    uint8_t id[map::kIdentLength] = {};
-    if (link_.ReadProgram(map::kIdentAddress, map::kIdentLength, id) != 0) return fail();
-    ident_ = DecodeIdentification(id);
-
-    uint8_t block[map::kCounterLength] = {};
-    if (link_.ReadProcessData(map::kCounterLeftAddress, map::kCounterLength, block) != 0) return fail();
-    values_.leftCounter = CounterBlock::Decode(block).counter();
-    if (link_.ReadProcessData(map::kCounterRightAddress, map::kCounterLength, block) != 0) return fail();
-    values_.rightCounter = CounterBlock::Decode(block).counter();
-
-    uint8_t minutes[map::kErrorTimeLength] = {};
-    if (link_.ReadProcessData(map::kErrorTimeLeftAddress, map::kErrorTimeLength, minutes) != 0)
-        return fail();
-    const ErrorTime left = ErrorTime::Decode(minutes);
-    values_.leftHours = left.hours;
-    values_.leftMinutes = left.minutes;
-    if (link_.ReadProcessData(map::kErrorTimeRightAddress, map::kErrorTimeLength, minutes) != 0)
-        return fail();
-    const ErrorTime right = ErrorTime::Decode(minutes);
-    values_.rightHours = right.hours;
-    values_.rightMinutes = right.minutes;
-
-    // A failed clock read shows no message: DeviceLink reports it only.
-    uint8_t clock[map::kClockLength] = {};
-    if (link_.ReadClock(map::kClockAddress, map::kClockLength, clock) != 0) return fail();
-    takeClock(ClockValue::Decode(clock));
-
+    }
     UpdateData(false);
     return true;
 }
@@ -505,16 +495,14 @@ void MainDialog::SwitchCyclicOff()
     ApplyCyclicSetting();
 }
 
+std::unique_ptr<CyclicRefresh::Pause> MainDialog::pauseRefresh()
+{
+    return std::make_unique<CyclicRefresh::Pause>(refresh_, [this] { return values_.cyclic; });
+}
+
 void MainDialog::OnCyclicClicked()
 {
     ApplyCyclicSetting();
-}
-
-void MainDialog::OnTimer()
-{
-    stopTimer1();
-    takeEntriesQuietly();
-    if (RefreshValues()) startTimer1();
 }
 
 bool MainDialog::UpdateData(bool saveAndValidate)

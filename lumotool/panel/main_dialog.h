@@ -10,16 +10,17 @@
 // values.
 #pragma once
 
+#include "core/cyclic_refresh.h"
 #include "core/device_link.h"
+#include "session/control_panel.h"
 
 #include <QDateTime>
 #include <QDialog>
 #include <QString>
-#include <QTimer>
 
-#include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -31,17 +32,8 @@ class QTimeEdit;
 
 namespace lumo {
 
-struct ClockValue;
 template <class Edit>
 class MarkableEdit;
-
-// Which clock field the user changed.
-enum class ClockChange { Date, Time, Weekday };
-// The 7 clock bytes to write after a change: the changed part from the
-// fields, the rest from `fresh`, the controller's clock as just read (see
-// main_commands.cpp for the rules).
-std::array<uint8_t, 7> MergeClock(ClockChange change, const ClockValue& fresh, int weekdayIndex,
-                                  const QDate& fieldDate, const QTime& fieldTime);
 
 class MainDialog : public QDialog {
     Q_OBJECT
@@ -79,8 +71,8 @@ public:
         kIdSendRight = 1071,
     };
     // The refresh timer's number and period.
-    static constexpr int kTimerId = 1;
-    static constexpr int kTimerPeriodMs = 500;
+    static constexpr int kTimerId = CyclicRefresh::kTimerId;
+    static constexpr int kTimerPeriodMs = CyclicRefresh::kPeriodMs;
     // System menu / context menu command of the about box.
     static constexpr int kIdmAboutBox = 16;
 
@@ -151,11 +143,11 @@ public:
     // The identification number as ten digits; empty until it was read.
     const QString& identification() const { return ident_; }
     DeviceLink& link() { return link_; }
-    bool timerRunning() const { return timer_.isActive(); }
+    bool timerRunning() const { return refresh_.running(); }
     // The calibration fields were filled from the controller at least once;
     // until then "übernehmen" is disabled.
     bool calibrationRead() const { return calibrationRead_; }
-    const QTimer& refreshTimer() const { return timer_; }
+    const QTimer& refreshTimer() const { return refresh_.timer(); }
     // The control with the given id (nullptr for an unknown id).
     QWidget* control(int id) const;
 
@@ -184,11 +176,8 @@ public slots:
     void accept() override;
 
 protected:
-    // Values the commands change directly.
-    Values& mutableValues() { return values_; }
-    void setIdentification(const QString& ident) { ident_ = ident; }
-    void startTimer1() { timer_.start(kTimerPeriodMs); }
-    void stopTimer1() { timer_.stop(); }
+    void startTimer1() { refresh_.start(); }
+    void stopTimer1() { refresh_.stop(); }
 
 #ifdef Q_OS_WIN
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
@@ -197,7 +186,11 @@ protected:
 private:
     void buildControls();
     void OnCyclicClicked();
-    void OnTimer();
+    // Holds the refresh while a command talks to the controller; it starts
+    // again afterwards if cyclic refresh is still on.
+    std::unique_ptr<CyclicRefresh::Pause> pauseRefresh();
+    void runCounterCommand(Side side, bool reset);
+    void runErrorTimeDialog(Side side);
     // Takes the entries without range messages (a refresh tick): values
     // that parse and fit are taken, the others keep their old value and
     // their typed text stays in the control.
@@ -206,13 +199,16 @@ private:
     // Takes a clock reading into the time, date and weekday values.
     void takeClock(const ClockValue& clock);
     // The clock commands: date, time or weekday changed by the user.
-    void setClock(ClockChange change);
+    void setClock(session::ClockChange change);
     void startListening();
 
     DeviceLink link_;
+    session::ControlPanel panel_{link_};
     Values values_;
     QString ident_;
-    QTimer timer_;
+    CyclicRefresh refresh_;
+    // Held while a step that also asks questions talks to the controller.
+    std::unique_ptr<CyclicRefresh::Pause> talkPause_;
     bool opened_ = false;     // the opening has run
     bool connected_ = false;  // the port choice opened the connection
     // Calibration fields whose typed text was not taken at the last tick;
