@@ -41,4 +41,9 @@ bool TakeNumber(QLineEdit* edit, qint64 min, qint64 max, qint64* out)
     return false;
 }
 
+void SetTextIfChanged(QLineEdit* edit, const QString& text)
+{
+    if (edit->text() != text) edit->setText(text);
+}
+
 }  // namespace lumo

@@ -22,4 +22,8 @@ void ShowRangeMessage(QWidget* parent, qint64 min, qint64 max);
 // selects the edit and returns false (out unchanged).
 bool TakeNumber(QLineEdit* edit, qint64 min, qint64 max, qint64* out);
 
+// Shows the text only when it differs from what the edit shows, so that the
+// cursor and selection of a field being looked at or typed in stay put.
+void SetTextIfChanged(QLineEdit* edit, const QString& text);
+
 }  // namespace lumo

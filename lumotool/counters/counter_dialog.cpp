@@ -1,8 +1,10 @@
 #include "counters/counter_dialog.h"
 #include "core/control_tag.h"
 
+#include "core/data_exchange.h"
 #include "core/device_link.h"
 #include "core/device_map.h"
+#include "session/counter_readings.h"
 #include "counters/print_job.h"
 #include "counters/window_copy.h"
 #include "resources/resources.h"
@@ -33,11 +35,6 @@ QLineEdit* valueEdit(QWidget* parent)
     e->setAlignment(Qt::AlignRight);
     e->setMinimumWidth(90);
     return e;
-}
-
-void setTextIfChanged(QLineEdit* e, const QString& text)
-{
-    if (e->text() != text) e->setText(text);
 }
 
 // One row of a value group: label, read-only field, unit.
@@ -91,21 +88,13 @@ CounterDialog::CounterDialog(QWidget* parent) : QDialog(parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
 
-    timer_.setObjectName(QStringLiteral("timer 1"));
-    timer_.setProperty("timerId", kTimerId);
-    timer_.setInterval(kTimerPeriodMs);
-    timer_.setSingleShot(false);
-    // The full pause between two refreshes: a coarse timer may fire early.
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &CounterDialog::OnTimer);
-
     buildControls();
     UpdateData(false);
 }
 
 CounterDialog::~CounterDialog()
 {
-    timer_.stop();
+    refresh_.stop();
 }
 
 void CounterDialog::buildControls()
@@ -211,36 +200,24 @@ void CounterDialog::OnInitDialog()
 int CounterDialog::RefreshCounters()
 {
     DeviceLink link;
-    auto fail = [this] {
+    session::CounterReadings r;
+    const int32_t status = session::ReadCounterReadings(link, &r);
+    // The values read before a failure stand beside the older ones.
+    if (r.left) values_.liquidLeft = r.left->liquidMl, values_.gasLeft = r.left->gasMl;
+    if (r.right) values_.liquidRight = r.right->liquidMl, values_.gasRight = r.right->gasMl;
+    if (r.trigger) values_.triggerLeft = r.trigger->left, values_.triggerRight = r.trigger->right;
+    if (const auto& t = r.thresholds) {
+        values_.thresholdLeft = t->leftThreshold;
+        values_.thresholdRight = t->rightThreshold;
+        values_.errorLeft = FormatErrorValue(t->leftError);
+        values_.errorRight = FormatErrorValue(t->rightError);
+    }
+    if (status != 0) {
         values_.cyclic = false;
         UpdateData(false);
         ApplyTimerRule();
         return 0;
-    };
-
-    uint8_t b[map::kMaxTransfer] = {};
-    if (link.ReadProgram(map::kMetersLeftAddress, map::kMetersLength, b) != 0) return fail();
-    const MeterReadings left = MeterReadings::Decode(b);
-    values_.liquidLeft = left.liquidMl;
-    values_.gasLeft = left.gasMl;
-
-    if (link.ReadProgram(map::kMetersRightAddress, map::kMetersLength, b) != 0) return fail();
-    const MeterReadings right = MeterReadings::Decode(b);
-    values_.liquidRight = right.liquidMl;
-    values_.gasRight = right.gasMl;
-
-    if (link.ReadProgram(map::kTriggerAddress, map::kTriggerLength, b) != 0) return fail();
-    const TriggerValues trigger = TriggerValues::Decode(b);
-    values_.triggerLeft = trigger.left;
-    values_.triggerRight = trigger.right;
-
-    if (link.ReadProgram(map::kThresholdAddress, map::kThresholdLength, b) != 0) return fail();
-    const Thresholds t = Thresholds::Decode(b);
-    values_.thresholdLeft = t.leftThreshold;
-    values_.thresholdRight = t.rightThreshold;
-    values_.errorLeft = FormatErrorValue(t.leftError);
-    values_.errorRight = FormatErrorValue(t.rightError);
-
+    }
     UpdateData(false);
     return 1;
 }
@@ -249,16 +226,9 @@ void CounterDialog::ApplyTimerRule()
 {
     UpdateData(true);
     if (values_.cyclic)
-        timer_.start(kTimerPeriodMs);
+        refresh_.start();
     else
-        timer_.stop();
-}
-
-void CounterDialog::OnTimer()
-{
-    timer_.stop();
-    // The next refresh follows 500 ms after the end of this one.
-    if (RefreshCounters()) timer_.start(kTimerPeriodMs);
+        refresh_.stop();
 }
 
 void CounterDialog::PrintWindowCopy()
@@ -275,16 +245,16 @@ void CounterDialog::UpdateData(bool saveAndValidate)
         return;
     }
     const auto number = [](uint32_t v) { return QString::number(v); };
-    setTextIfChanged(liquidLeft_, number(values_.liquidLeft));
-    setTextIfChanged(gasLeft_, number(values_.gasLeft));
-    setTextIfChanged(triggerLeft_, number(values_.triggerLeft));
-    setTextIfChanged(thresholdLeft_, number(values_.thresholdLeft));
-    setTextIfChanged(errorLeft_, values_.errorLeft);
-    setTextIfChanged(liquidRight_, number(values_.liquidRight));
-    setTextIfChanged(gasRight_, number(values_.gasRight));
-    setTextIfChanged(triggerRight_, number(values_.triggerRight));
-    setTextIfChanged(thresholdRight_, number(values_.thresholdRight));
-    setTextIfChanged(errorRight_, values_.errorRight);
+    SetTextIfChanged(liquidLeft_, number(values_.liquidLeft));
+    SetTextIfChanged(gasLeft_, number(values_.gasLeft));
+    SetTextIfChanged(triggerLeft_, number(values_.triggerLeft));
+    SetTextIfChanged(thresholdLeft_, number(values_.thresholdLeft));
+    SetTextIfChanged(errorLeft_, values_.errorLeft);
+    SetTextIfChanged(liquidRight_, number(values_.liquidRight));
+    SetTextIfChanged(gasRight_, number(values_.gasRight));
+    SetTextIfChanged(triggerRight_, number(values_.triggerRight));
+    SetTextIfChanged(thresholdRight_, number(values_.thresholdRight));
+    SetTextIfChanged(errorRight_, values_.errorRight);
     {
         const QSignalBlocker block(cyclicBox_);  // showing is no user change
         cyclicBox_->setChecked(values_.cyclic);
@@ -294,7 +264,7 @@ void CounterDialog::UpdateData(bool saveAndValidate)
 void CounterDialog::done(int result)
 {
     // Closing in any way ("Schliessen", Escape, close box) ends the refresh.
-    timer_.stop();
+    refresh_.stop();
     QDialog::done(result);
 }
 

@@ -8,6 +8,8 @@
 // check box is taken from the screen.
 #pragma once
 
+#include "core/cyclic_refresh.h"
+
 #include <QDialog>
 #include <QString>
 #include <QTimer>
@@ -40,8 +42,8 @@ public:
         kIdCyclic = 1051,
     };
     static constexpr int kDialogResource = 104;
-    static constexpr int kTimerId = 1;
-    static constexpr int kTimerPeriodMs = 500;
+    static constexpr int kTimerId = CyclicRefresh::kTimerId;
+    static constexpr int kTimerPeriodMs = CyclicRefresh::kPeriodMs;
 
     static const QString kTitle;         // "Mavik - Lumo 05     Anzeige Zählerstände"
     static const QString kDocumentName;  // "Mavik-Gardo Zaehlerstaende"
@@ -88,8 +90,8 @@ public:
     void UpdateData(bool saveAndValidate = true);
 
     const Values& values() const { return values_; }
-    bool timerRunning() const { return timer_.isActive(); }
-    const QTimer& refreshTimer() const { return timer_; }
+    bool timerRunning() const { return refresh_.running(); }
+    const QTimer& refreshTimer() const { return refresh_.timer(); }
     // The control with the given id (nullptr for an unknown id).
     QWidget* control(int id) const;
 
@@ -98,10 +100,10 @@ public slots:
 
 private:
     void buildControls();
-    void OnTimer();
 
     Values values_;
-    QTimer timer_;
+    // A tick refreshes; the next follows 500 ms after a successful one.
+    CyclicRefresh refresh_{[this] { return RefreshCounters() != 0; }};
     bool opened_ = false;
 
     QLineEdit* liquidLeft_ = nullptr;

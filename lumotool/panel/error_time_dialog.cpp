@@ -1,9 +1,10 @@
 #include "panel/error_time_dialog.h"
-#include "core/control_tag.h"
 
+#include "core/control_tag.h"
 #include "core/data_exchange.h"
 #include "core/title_width.h"
 #include "resources/resources.h"
+#include "session/control_panel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -105,10 +106,8 @@ bool ErrorTimeDialog::UpdateData(bool saveAndValidate)
 void ErrorTimeDialog::accept()
 {
     if (!UpdateData(true)) return;
-    const ErrorTime time{hours_, minutes_};
-    const auto bytes = time.encode();
     emit writeStarting();
-    writeStatus_ = link_.WriteProcessData(map::ErrorTimeAddress(side_), map::kErrorTimeLength, bytes.data());
+    writeStatus_ = session::ControlPanel(link_).WriteErrorTime(side_, ErrorTime{hours_, minutes_});
     emit writeFinished(writeStatus_);
     // Closes also after a failed write: the message has been shown.
     QDialog::accept();

@@ -59,13 +59,6 @@ QPushButton* button(QWidget* parent, const QString& caption)
     return b;
 }
 
-// Sets the edit's text only when it differs, so that the cursor of a field
-// being typed in does not jump.
-void setTextIfChanged(QLineEdit* e, const QString& text)
-{
-    if (e->text() != text) e->setText(text);
-}
-
 }  // namespace
 
 MainDialog::MainDialog(QWidget* parent)
@@ -558,21 +551,21 @@ void MainDialog::showValues()
     const QSignalBlocker b1(weekday_), b2(timeEdit_), b3(dateEdit_), b4(cyclicBox_);
     weekday_->setCurrentIndex(values_.weekday >= 0 && values_.weekday < weekday_->count() ? values_.weekday
                                                                                           : -1);
-    setTextIfChanged(counterLeft_, QString::number(values_.leftCounter));
-    setTextIfChanged(counterRight_, QString::number(values_.rightCounter));
+    SetTextIfChanged(counterLeft_, QString::number(values_.leftCounter));
+    SetTextIfChanged(counterRight_, QString::number(values_.rightCounter));
     cyclicBox_->setChecked(values_.cyclic);
     timeEdit_->setTime(values_.time.time());
     timeEdit_->setMarked(!values_.timeValid);
     dateEdit_->setDate(values_.date.date());
     dateEdit_->setMarked(!values_.dateValid);
-    setTextIfChanged(hoursLeft_, QString::number(values_.leftHours));
-    setTextIfChanged(minutesLeft_, QString::number(values_.leftMinutes));
-    setTextIfChanged(hoursRight_, QString::number(values_.rightHours));
-    setTextIfChanged(minutesRight_, QString::number(values_.rightMinutes));
+    SetTextIfChanged(hoursLeft_, QString::number(values_.leftHours));
+    SetTextIfChanged(minutesLeft_, QString::number(values_.leftMinutes));
+    SetTextIfChanged(hoursRight_, QString::number(values_.rightHours));
+    SetTextIfChanged(minutesRight_, QString::number(values_.rightMinutes));
     QLineEdit* const cal[] = {petrolLeft_, gasLeft_, petrolRight_, gasRight_};
     const uint32_t calValues[] = {values_.leftPetrol, values_.leftGas, values_.rightPetrol, values_.rightGas};
     for (int i = 0; i < 4; ++i)
-        if (!keepText_[i]) setTextIfChanged(cal[i], QString::number(calValues[i]));
+        if (!keepText_[i]) SetTextIfChanged(cal[i], QString::number(calValues[i]));
 }
 
 int MainDialog::RunSubDialog(const std::function<int()>& run)

@@ -87,8 +87,8 @@ TEST_F(CommandTest, AWholeSessionSendsTheRecordedRequests)
     QFile in(path);
     ASSERT_TRUE(in.open(QIODevice::ReadOnly)) << path.toStdString();
     const QStringList want = QString::fromLatin1(in.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_EQ(got.size(), want.size());
-    for (int i = 0; i < want.size(); ++i) EXPECT_EQ(got[i], want[i]) << "request " << i;
+    // As one text, so that a failure prints the difference line by line.
+    EXPECT_EQ(got.join(QLatin1Char('\n')).toStdString(), want.join(QLatin1Char('\n')).toStdString());
     EXPECT_EQ(ui_.countCaption(kCommCaption), 0u) << ui_.texts().join(" | ").toStdString();
 }
 
