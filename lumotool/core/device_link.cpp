@@ -3,6 +3,7 @@
 #include "core/ui_seam.h"
 
 #include <gardolink.h>
+#include <serlink.h>
 
 #include <QByteArray>
 
@@ -15,33 +16,40 @@ struct CommErrorText {
     const char* text;  // UTF-8
 };
 
+// Two codes the controller's message table knows that the serial library
+// has no name for: a send-and-receive failure it does not document, and the
+// paper flag (bit 12) of the error word, which a serial port never sets.
+constexpr int32_t kUndocumentedTransfer = -1160;
+constexpr int32_t kNoPaper = SERLINK_E_RX_OVERFLOW - 12;
+
 // Every status code with a text of its own; anything else is unknown.
 constexpr CommErrorText kCommErrors[] = {
-    {1, "Kommando wurde zurückgewiesen! (Reject)"},
-    {2, "Kommando ist fehlerhaft! (NACK)"},
-    {3, "Unbekannte Geräte-Antwort wurde empfangen!"},
-    {-1153, "Timeout-Fehler, es konnte kein Zeichen gesendet!"},
-    {-1154, "Timeout-Fehler, es wurde kein Zeichen empfangen!"},
-    {-1155, "Übertragungsfehler beim Lesen dedektiert!"},
-    {-1156, "Ungültige Parameter der seriellen Schnittstelle!"},
-    {-1157, "Unbekannter Fehlertyp ist aufgetreten!"},
-    {-1158, "Falsche Parameter der seriellen Schnittstelle!"},
-    {-1159, "Es ist ein nicht dokumentierter Fehler aufgetreten!"},
-    {-1160, "Beim Senden und Empfang ist ein nicht dokumentierter Fehler aufgetreten!"},
-    {-1161, "Empfangsspeicher ist voll!"},
-    {-1162, "Nicht verfügbare Schnittstelle angewählt oder\nDatenüberlauf ist aufgetreten!"},
-    {-1163, "Parity-Fehler ist aufgetreten!"},
-    {-1164, "Frame-Fehler ist aufgetreten!"},
-    {-1165, "Break wurde empfangen!"},
-    {-1166, "CTS Zeitüberlauf ist aufgetreten!"},
-    {-1167, "DSR Zeitüberlauf ist aufgetreten!"},
-    {-1168, "CD Zeitüberlauf ist aufgetreten!"},
-    {-1169, "Sendespeicher ist voll!"},
-    {-1170, "Zeitüberlauf am Parallelport ist aufgetreten!"},
-    {-1171, "Fehler am Parallelport ist aufgetreten!"},
-    {-1172, "Parallelport nicht angewählt!"},
-    {-1173, "Kein Papier!"},
+    {GARDO_REJECTED, "Kommando wurde zurückgewiesen! (Reject)"},
+    {GARDO_FAULTY, "Kommando ist fehlerhaft! (NACK)"},
+    {GARDO_UNKNOWN_REPLY, "Unbekannte Geräte-Antwort wurde empfangen!"},
+    {SERLINK_E_WRITE_TIMEOUT, "Timeout-Fehler, es konnte kein Zeichen gesendet!"},
+    {SERLINK_E_READ_TIMEOUT, "Timeout-Fehler, es wurde kein Zeichen empfangen!"},
+    {SERLINK_E_READ_EMPTY, "Übertragungsfehler beim Lesen dedektiert!"},
+    {SERLINK_E_BAD_MODE, "Ungültige Parameter der seriellen Schnittstelle!"},
+    {SERLINK_E_NO_ERRNO, "Unbekannter Fehlertyp ist aufgetreten!"},
+    {SERLINK_E_MODE_FLAG, "Falsche Parameter der seriellen Schnittstelle!"},
+    {SERLINK_E_UNMAPPED, "Es ist ein nicht dokumentierter Fehler aufgetreten!"},
+    {kUndocumentedTransfer, "Beim Senden und Empfang ist ein nicht dokumentierter Fehler aufgetreten!"},
+    {SERLINK_E_RX_OVERFLOW, "Empfangsspeicher ist voll!"},
+    {SERLINK_E_OVERRUN, "Nicht verfügbare Schnittstelle angewählt oder\nDatenüberlauf ist aufgetreten!"},
+    {SERLINK_E_PARITY, "Parity-Fehler ist aufgetreten!"},
+    {SERLINK_E_FRAME, "Frame-Fehler ist aufgetreten!"},
+    {SERLINK_E_BREAK, "Break wurde empfangen!"},
+    {SERLINK_E_CTS_TIMEOUT, "CTS Zeitüberlauf ist aufgetreten!"},
+    {SERLINK_E_DSR_TIMEOUT, "DSR Zeitüberlauf ist aufgetreten!"},
+    {SERLINK_E_CD_TIMEOUT, "CD Zeitüberlauf ist aufgetreten!"},
+    {SERLINK_E_TX_FULL, "Sendespeicher ist voll!"},
+    {SERLINK_E_PAR_TIMEOUT, "Zeitüberlauf am Parallelport ist aufgetreten!"},
+    {SERLINK_E_PAR_IO, "Fehler am Parallelport ist aufgetreten!"},
+    {SERLINK_E_PAR_NOT_SELECTED, "Parallelport nicht angewählt!"},
+    {kNoPaper, "Kein Papier!"},
 };
+static_assert(kNoPaper == -1173);
 
 constexpr const char* kUnknownError = "Unbekannter Fehler!";
 
