@@ -7,7 +7,7 @@
 //    at 4800 baud, as a ratio to the wire time of the bytes it moved.
 // Runs offscreen in temporary settings, runtime and ports folders.
 #include "core/login_dialog.h"
-#include "core/port_dialog.h"
+#include "panel/port_dialog.h"
 #include "core/service_app.h"
 #include "panel/main_dialog.h"
 

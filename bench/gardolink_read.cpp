@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "gardolink.h"
-#include "gardosim/simulator.h"
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 200;
@@ -24,19 +24,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    char tmpl[] = "/tmp/gardolink-benchXXXXXX";
-    if (!::mkdtemp(tmpl)) return 1;
-    const std::string dir = tmpl;
-    ::setenv("SERLINK_PORTS_DIR", dir.c_str(), 1);
-
-    gardosim::Options o;
-    o.wireBaud = baud;
-    gardosim::Simulator sim(o);
-    std::string err;
-    if (!sim.start(&err) || sim.registerPort("COM1", dir, &err).empty()) {
-        std::fprintf(stderr, "gardosim: %s\n", err.c_str());
-        return 1;
-    }
+    BenchSim sim;
+    if (!sim.start(baud)) return 1;
     if (int32_t rc = InitCommunication("COM1:", baud); rc != 0) {
         std::fprintf(stderr, "InitCommunication: %d\n", rc);
         return 1;
@@ -56,8 +45,6 @@ int main(int argc, char** argv) {
         if (i >= 5) ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());  // after warm-up
     }
     CloseCommunication();
-    sim.stop();
-    std::filesystem::remove_all(dir);
 
     std::sort(ms.begin(), ms.end());
     double sum = 0;

@@ -14,6 +14,8 @@
 #include <gardolink.h>
 #include <gardosim/simulator.h>
 
+#include "bench_support.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -32,16 +34,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Figures {
-    double mean = 0, median = 0, min = 0, max = 0;
-};
-
-Figures Summarise(std::vector<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    double sum = 0;
-    for (double v : ms) sum += v;
-    return {sum / double(ms.size()), ms[ms.size() / 2], ms.front(), ms.back()};
-}
 
 // Runs one writing round per call and returns its time in ms.
 std::vector<double> Rounds(int rounds, const std::function<void()>& run) {

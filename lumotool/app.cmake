@@ -10,3 +10,22 @@ target_sources(lumo_app PRIVATE
 
 add_executable(lumotool main.cpp)
 target_link_libraries(lumotool PRIVATE lumo_app gardosim_core)
+
+# The version in one place, project(VERSION) of the top-level CMakeLists.txt:
+# a generated header for --version and the About box (there with the minor
+# number in two digits, 5.02.1).
+if(PROJECT_VERSION_MINOR LESS 10)
+  set(LUMO_DISPLAY_VERSION "${PROJECT_VERSION_MAJOR}.0${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}")
+else()
+  set(LUMO_DISPLAY_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}")
+endif()
+configure_file(${PROJECT_SOURCE_DIR}/cmake/lumo_version.h.in ${CMAKE_CURRENT_BINARY_DIR}/lumo_version.h @ONLY)
+
+# Where the installed program finds its helper programs and its shared data
+# (the demo Access databases); see core/data_paths.h.
+# The data folder also relative to the program, for a moved install tree.
+file(RELATIVE_PATH LUMO_BIN_TO_DATADIR ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DATADIR}/lumotool)
+target_compile_definitions(lumo_app PRIVATE
+  LUMO_LIBEXECDIR="${CMAKE_INSTALL_FULL_LIBEXECDIR}/lumotool"
+  LUMO_DATADIR="${CMAKE_INSTALL_FULL_DATADIR}/lumotool"
+  LUMO_BIN_TO_DATADIR="${LUMO_BIN_TO_DATADIR}")

@@ -2,12 +2,16 @@
 // controller simulator on a pseudo-terminal inside this process and makes it
 // reachable as port COM1 through a ports folder of its own, so the whole
 // program can be tried without a controller. --diagnose shows the main
-// window's "Diagnose" button for service engineers.
+// window's "Diagnose" button for service engineers; --trace FILE has the
+// serial library write a trace of the line to FILE.
 #include "core/service_app.h"
 #include "panel/main_dialog.h"
+#include "lumo_version.h"
 #include "start_options.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QStringList>
 
 #include <gardosim/simulator.h>
 
@@ -16,6 +20,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -85,19 +90,45 @@ private:
 
 int main(int argc, char** argv)
 {
-    // Our options come out of the arguments before Qt sees them.
-    lumo::StartOptions options = lumo::parseStartOptions(argc, argv);
+    // The command line is read before any application object exists, so
+    // that --help, --version and a wrong option are answered without a
+    // display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    const lumo::StartOptions options = lumo::parseStartOptions(arguments);
+    const QString program = arguments.isEmpty() ? QString() : arguments.constFirst();
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "lumotool: %s\nTry 'lumotool --help' for the options.\n",
+                     qPrintable(options.error));
+        return lumo::kExitUsage;
+    }
     if (options.help) {
-        std::fputs(lumo::usageText(argc > 0 ? argv[0] : nullptr).c_str(), stdout);
+        std::fputs(qPrintable(lumo::usageText(program)), stdout);
         return 0;
     }
-    int count = int(options.rest.size());
-    options.rest.push_back(nullptr);
+    if (options.version) {
+        std::printf("%s\n", qPrintable(lumo::versionText()));
+        return 0;
+    }
+    // Before anything opens a port: serlink writes its trace there.
+    if (!options.traceFile.isEmpty())
+        setenv("SERLINK_TRACE", QFile::encodeName(options.traceFile).constData(), 1);
 
     DemoSimulator demo;
     if (options.simulator && !demo.start()) return 1;
 
-    QApplication app(count, options.rest.data());
+    // Qt gets its own options; the strings live as long as the application.
+    std::vector<QByteArray> qtStrings;
+    for (const QString& a : options.qtArguments) qtStrings.push_back(a.toLocal8Bit());
+    std::vector<char*> qtArgv;
+    for (QByteArray& a : qtStrings) qtArgv.push_back(a.data());
+    int count = int(qtArgv.size());
+    qtArgv.push_back(nullptr);
+
+    QApplication app(count, qtArgv.data());
+    QApplication::setApplicationVersion(QStringLiteral(LUMO_VERSION));
+    // The desktop entry, so that the desktop shows its name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("de.mavik.lumotool"));
     LumotoolApp service(options.diagnose);
     return service.Run();
 }

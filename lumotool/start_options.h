@@ -1,9 +1,10 @@
-// Start options of the lumotool program. The program's own options are taken
-// out of the argument list before Qt sees it; everything else goes to Qt.
+// Start options of the lumotool program, read with QCommandLineParser.
+// Qt's own options (-platform, -style, ...) are known to the parser and go
+// on to QApplication; any other unknown option is an error.
 #pragma once
 
-#include <string>
-#include <vector>
+#include <QString>
+#include <QStringList>
 
 namespace lumo {
 
@@ -11,13 +12,26 @@ struct StartOptions {
     bool simulator = false;  // --simulator: built-in controller at COM1
     bool diagnose = false;   // --diagnose: show the "Diagnose" button
     bool help = false;       // --help or -h: print the usage and end
-    // The arguments left for Qt, argv[0] first (pointers into argv).
-    std::vector<char*> rest;
+    bool version = false;    // --version or -v: print the version and end
+    QString traceFile;       // --trace FILE: serial trace (SERLINK_TRACE)
+    // Not empty when the command line is wrong: what is wrong, for the user.
+    QString error;
+    // The arguments for QApplication: the program name, then Qt's options
+    // with their values, as given.
+    QStringList qtArguments;
 };
 
-StartOptions parseStartOptions(int argc, char** argv);
+// Needs no application object, so that --help, --version and a wrong
+// command line are answered without a display.
+StartOptions parseStartOptions(const QStringList& arguments);
 
 // The text --help prints.
-std::string usageText(const char* programName);
+QString usageText(const QString& programName);
+
+// The line --version prints: "lumotool 5.2.1".
+QString versionText();
+
+// Exit code for a wrong command line.
+inline constexpr int kExitUsage = 2;
 
 }  // namespace lumo

@@ -4,9 +4,10 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 
-# Build: compiler, CMake, Ninja; Qt 6 Widgets for the program; GoogleTest for
+# Build: compiler, CMake, Ninja; Qt 6 Widgets for the program and Qt's
+# serial port information for the port dialog's device list; GoogleTest for
 # the tests; clang and its runtime for the fuzz target.
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libgl-dev libgtest-dev libgmock-dev
           clang libclang-rt-14-dev)
 # Access databases (libmdb) and mdbtools' command-line tools, which the tests
 # use to check the test fixtures independently.
@@ -16,6 +17,10 @@ packages+=(mdbtools mdbtools-dev)
 packages+=(cups printer-driver-cups-pdf poppler-utils xvfb openbox xauth)
 # Windows builds of the libraries and their tests under Wine.
 packages+=(g++-mingw-w64-x86-64 wine64)
+# The install and package tests: appstreamcli validates the AppStream file,
+# desktop-file-validate the desktop entry, file finds the installed ELF
+# files, dpkg-dev's dpkg-shlibdeps computes the package dependencies.
+packages+=(appstream desktop-file-utils file dpkg-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -11,10 +11,10 @@ else
   build=$here/build
   "$here/scripts/setup.sh" "$build" -DLUMO_SANITIZE= -DLUMO_BUILD_TESTS=ON -DLUMO_BUILD_BENCH=ON
 fi
-# A short run of the protocol fuzz target (clang's libFuzzer); the long run
-# is scripts/fuzz.sh with its default of a million inputs.
+# A short run of the fuzz targets (clang's libFuzzer): the protocol and the
+# Access database reading; the long run is scripts/fuzz.sh with its defaults.
 if [ "${1:-}" != "--sanitize" ]; then
-  FUZZ_BUILD_DIR=$here/build-fuzz "$here/scripts/fuzz.sh" 200000 2>&1 | tail -n 3
+  FUZZ_BUILD_DIR=$here/build-fuzz "$here/scripts/fuzz.sh" 200000 20000 2>&1 | tail -n 5
 fi
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 chmod 0700 "$XDG_RUNTIME_DIR"

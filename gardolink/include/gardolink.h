@@ -9,6 +9,11 @@
  * The library is built in two configurations that differ only in the
  * station address byte: full (0xC1, 25 exports) and reduced (0xB1, 22
  * exports; without Change_Wait_Time, Read_COM_Handle and Write_COM_Handle).
+ *
+ * Trace: with SERLINK_TRACE set when InitCommunication opens the port, every
+ * transaction adds one line to serlink's trace: the command, area, address
+ * and count, what became of each request frame, the final status by its name
+ * here or in serlink.h, and the time it took.
  */
 #ifndef GARDOLINK_H
 #define GARDOLINK_H

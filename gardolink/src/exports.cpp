@@ -4,8 +4,10 @@
 
 #include "frames.h"
 #include "gardolink.h"
+#include "line_trace.h"
 #include "lines.h"
 #include "serlink.h"
+#include "trace_line.h"
 #include "transact.h"
 
 #ifndef GARDOLINK_STATION
@@ -15,6 +17,7 @@
 namespace {
 
 constexpr uint8_t kStation = GARDOLINK_STATION;
+constexpr const char* kSource = "gardolink";
 
 // serlink's module port, seen through the transaction layer's interface.
 class SerlinkPort final : public gardo::SerialLayer {
@@ -24,29 +27,76 @@ public:
     int32_t writeByte(uint8_t b) override { return WriteByte(b); }
 };
 
+bool valid(serlink_handle_t h) { return h != SERLINK_INVALID_HANDLE; }
+
+// The transaction trace: one line per transaction into the file SERLINK_TRACE
+// names, beside serlink's lines. The variable is read when InitCommunication
+// opens the port (times count from there, as serlink's do), or at the first
+// transaction when the port was opened some other way.
+enum class TraceState { Unknown, Off, On };
+TraceState g_trace_state = TraceState::Unknown;
+linktrace::Writer g_trace;
+
+void configure_trace(linktrace::Clock::time_point origin) {
+    g_trace_state = g_trace.open_from_env(kSource) ? TraceState::On : TraceState::Off;
+    g_trace.set_origin(origin);
+}
+
+bool tracing() {
+    if (g_trace_state == TraceState::Off) return false;  // the one test while the trace is off
+    if (g_trace_state == TraceState::Unknown) configure_trace(linktrace::Clock::now());
+    return g_trace_state == TraceState::On;
+}
+
+// Runs one transaction, run(record), and traces it when the trace is on.
+template <class Run>
+int32_t transaction(gardo::Cmd code, int32_t address, int32_t count, Run run) {
+    gardo::Record rec;
+    if (!tracing()) return run(rec);
+    const auto start = linktrace::Clock::now();
+    const int32_t status = run(rec);
+    const auto end = linktrace::Clock::now();
+    // Asking serlink for the handle ends the burst of bytes it is collecting,
+    // so the reply's bytes are written before this line.
+    (void)Get_COM_Handle();
+    g_trace.line(end, kSource,
+                 gardo::transaction_line(static_cast<uint8_t>(code), address, count, rec, status,
+                                         std::chrono::duration<double, std::milli>(end - start).count()));
+    return status;
+}
+
 int32_t short_cmd(gardo::Cmd code) {
-    SerlinkPort port;
-    return gardo::short_command(port, kStation, static_cast<uint8_t>(code));
+    return transaction(code, 0, 0, [code](gardo::Record& rec) {
+        SerlinkPort port;
+        return gardo::short_command(port, kStation, static_cast<uint8_t>(code), rec);
+    });
 }
 
 int32_t read_cmd(gardo::Cmd code, int32_t address, int32_t count, uint8_t* dest) {
-    SerlinkPort port;
-    return gardo::read_transaction(port, kStation, static_cast<uint8_t>(code), address, count, dest);
+    return transaction(code, address, count, [=](gardo::Record& rec) {
+        SerlinkPort port;
+        return gardo::read_transaction(port, kStation, static_cast<uint8_t>(code), address, count, dest, rec);
+    });
 }
 
 int32_t write_cmd(gardo::Cmd code, int32_t address, int32_t count, const uint8_t* src) {
-    SerlinkPort port;
-    return gardo::write_transaction(port, kStation, static_cast<uint8_t>(code), address, count, src);
+    return transaction(code, address, count, [=](gardo::Record& rec) {
+        SerlinkPort port;
+        return gardo::write_transaction(port, kStation, static_cast<uint8_t>(code), address, count, src, rec);
+    });
 }
-
-bool valid(serlink_handle_t h) { return h != SERLINK_INVALID_HANDLE; }
 
 }  // namespace
 
 extern "C" {
 
 int32_t InitCommunication(const char* port, int32_t baud) {
-    if (int32_t rc = Init_Serlink(port, baud); rc != 0) return rc;
+    // An open that really opens reads the trace variable anew, as serlink does.
+    const bool opening = !valid(Get_COM_Handle());
+    const auto start = linktrace::Clock::now();
+    const int32_t rc = Init_Serlink(port, baud);
+    if (opening) configure_trace(start);
+    if (rc != 0) return rc;
     if (serlink_handle_t h = Get_COM_Handle(); valid(h)) {
         gardo::set_line(h, gardo::Line::SetRts);
         gardo::set_line(h, gardo::Line::ClearDtr);
@@ -59,7 +109,12 @@ int32_t CloseCommunication(void) {
         gardo::set_line(h, gardo::Line::ClearRts);
         gardo::set_line(h, gardo::Line::SetDtr);
     }
-    return Exit_Serlink();
+    const int32_t rc = Exit_Serlink();
+    if (rc == 0) {
+        g_trace.close();
+        g_trace_state = TraceState::Unknown;
+    }
+    return rc;
 }
 
 #if !defined(GARDOLINK_REDUCED)
@@ -75,8 +130,9 @@ int32_t Activate_Test(void) { return short_cmd(gardo::Cmd::ActivateTest); }
 int32_t Retention(void) { return short_cmd(gardo::Cmd::Retention); }
 
 int32_t AutoRun(void) {
-    SerlinkPort port;
-    return gardo::auto_run(port, kStation);
+    // The check and the command are traced as two transactions.
+    return gardo::auto_run_steps([](uint8_t* value) { return read_cmd(gardo::Cmd::ReadProcess, 4, 1, value); },
+                                 [] { return short_cmd(gardo::Cmd::AutoRun); });
 }
 
 int32_t PKeys_State(int32_t on) { return short_cmd(on ? gardo::Cmd::PKeysOn : gardo::Cmd::PKeysOff); }

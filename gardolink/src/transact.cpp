@@ -19,91 +19,127 @@ bool address_ok(int32_t address) { return address >= 0 && address <= 0xFFFF; }
 
 }  // namespace
 
-int32_t flush_input(SerialLayer& port) {
+int32_t flush_input(SerialLayer& port, Record& rec) {
     for (;;) {
         int32_t avail = port.isDataAvailable();
-        if (avail < 0) return avail;
+        if (avail < 0) return rec.flush_code = avail;
         if (avail == 0) return 0;
         uint8_t dropped = 0;
-        if (int32_t rc = port.readByte(&dropped); rc != 0) return rc;
+        if (int32_t rc = port.readByte(&dropped); rc != 0) return rec.flush_code = rc;
+        ++rec.dropped;
     }
 }
 
-int32_t short_command(SerialLayer& port, uint8_t station, uint8_t code) {
-    if (int32_t rc = flush_input(port); rc != 0) return rc;
-    if (int32_t rc = send_all(port, build_short(station, code)); rc != 0) return rc;
+namespace {
+
+// The status of a one-character reply, noted in the record.
+int32_t reply_char(uint8_t reply, Record& rec) {
+    const int32_t status = map_reply_char(reply);
+    switch (status) {
+    case GARDO_OK: rec.add(Outcome::Accepted, 0, reply); break;
+    case GARDO_REJECTED: rec.add(Outcome::Rejected, 0, reply); break;
+    case GARDO_FAULTY: rec.add(Outcome::Faulty, 0, reply); break;
+    default: rec.add(Outcome::Unknown, 0, reply); break;
+    }
+    return status;
+}
+
+// Sends the frame; a failure is noted in the record.
+int32_t send_frame(SerialLayer& port, const std::vector<uint8_t>& frame, Record& rec) {
+    const int32_t rc = send_all(port, frame);
+    if (rc != 0) rec.add(Outcome::SendFailed, rc);
+    return rc;
+}
+
+}  // namespace
+
+int32_t short_command(SerialLayer& port, uint8_t station, uint8_t code, Record& rec) {
+    if (int32_t rc = flush_input(port, rec); rc != 0) return rc;
+    if (int32_t rc = send_frame(port, build_short(station, code), rec); rc != 0) return rc;
     uint8_t reply = 0;
-    if (int32_t rc = port.readByte(&reply); rc != 0) return rc;
-    return map_reply_char(reply);
+    if (int32_t rc = port.readByte(&reply); rc != 0) {
+        rec.add(Outcome::NoReply, rc);
+        return rc;
+    }
+    return reply_char(reply, rec);
 }
 
 int32_t read_transaction(SerialLayer& port, uint8_t station, uint8_t code, int32_t address,
-                         int32_t count, uint8_t* dest) {
+                         int32_t count, uint8_t* dest, Record& rec) {
     if (count < 1 || count > static_cast<int32_t>(kMaxReadData) || !address_ok(address) || dest == nullptr)
         return GARDO_BAD_ARGUMENT;
     const std::vector<uint8_t> request = build_read_request(station, code, address, count);
-    if (int32_t rc = flush_input(port); rc != 0) return rc;
+    if (int32_t rc = flush_input(port, rec); rc != 0) return rc;
 
     int attempts = 0;
     for (;;) {
-        if (int32_t rc = send_all(port, request); rc != 0) return rc;
+        if (int32_t rc = send_frame(port, request, rec); rc != 0) return rc;
         uint8_t start = 0;
         if (int32_t rc = port.readByte(&start); rc != 0) {
+            rec.add(Outcome::NoReply, rc);
             if (++attempts < kMaxAttempts) continue;
             return rc;
         }
-        if (start == kReplyFaulty) return GARDO_FAULTY;
-        if (start == kReplyRejected) return GARDO_REJECTED;
-        if (start != kReplyStart) return GARDO_UNKNOWN_REPLY;
+        if (start == kReplyFaulty) return reply_char(start, rec);
+        if (start == kReplyRejected) return reply_char(start, rec);
+        if (start != kReplyStart) {
+            rec.add(Outcome::Unknown, 0, start);
+            return GARDO_UNKNOWN_REPLY;
+        }
 
         uint8_t body[2 + kMaxReadData];  // type, length, data
-        if (int32_t rc = port.readByte(&body[0]); rc != 0) return rc;
-        if (body[0] != kReplyType) return GARDO_BAD_TYPE;
-        if (int32_t rc = port.readByte(&body[1]); rc != 0) return rc;
+        auto broken_off = [&rec](int32_t rc) {
+            rec.add(Outcome::BrokenOff, rc);
+            return rc;
+        };
+        if (int32_t rc = port.readByte(&body[0]); rc != 0) return broken_off(rc);
+        if (body[0] != kReplyType) {
+            rec.add(Outcome::BadType, 0, body[0]);
+            return GARDO_BAD_TYPE;
+        }
+        if (int32_t rc = port.readByte(&body[1]); rc != 0) return broken_off(rc);
         const uint8_t n = body[1];
         // A reply longer than asked for would not fit the caller's buffer.
-        if (n == 0 || n > kMaxReadData || n > count) return GARDO_BAD_LENGTH;
+        if (n == 0 || n > kMaxReadData || n > count) {
+            rec.add(Outcome::BadLength, 0, n);
+            return GARDO_BAD_LENGTH;
+        }
         for (uint8_t i = 0; i < n; ++i) {
-            if (int32_t rc = port.readByte(&body[2 + i]); rc != 0) return rc;
+            if (int32_t rc = port.readByte(&body[2 + i]); rc != 0) return broken_off(rc);
         }
         uint8_t received = 0;
-        if (int32_t rc = port.readByte(&received); rc != 0) return rc;
-        if (checksum(std::span<const uint8_t>(body, 2u + n)) != received) {
+        if (int32_t rc = port.readByte(&received); rc != 0) return broken_off(rc);
+        if (const uint8_t expected = checksum(std::span<const uint8_t>(body, 2u + n)); expected != received) {
+            rec.add(Outcome::BadChecksum, 0, received, expected);
             if (++attempts < kMaxAttempts) continue;
             return GARDO_UNKNOWN_REPLY;
         }
         for (uint8_t i = 0; i < n; ++i) dest[i] = body[2 + i];
+        rec.add(Outcome::Accepted, 0, n);
         return GARDO_OK;
     }
 }
 
 int32_t write_transaction(SerialLayer& port, uint8_t station, uint8_t code, int32_t address,
-                          int32_t count, const uint8_t* src) {
+                          int32_t count, const uint8_t* src, Record& rec) {
     if (count < 0 || count > static_cast<int32_t>(kMaxWriteData) || !address_ok(address) ||
         (count > 0 && src == nullptr))
         return GARDO_BAD_ARGUMENT;
     const std::vector<uint8_t> request = build_write_request(
         station, code, address, std::span<const uint8_t>(src, static_cast<std::size_t>(count)));
-    if (int32_t rc = flush_input(port); rc != 0) return rc;
+    if (int32_t rc = flush_input(port, rec); rc != 0) return rc;
 
     int attempts = 0;
     for (;;) {
-        if (int32_t rc = send_all(port, request); rc != 0) return rc;
+        if (int32_t rc = send_frame(port, request, rec); rc != 0) return rc;
         uint8_t reply = 0;
         if (int32_t rc = port.readByte(&reply); rc != 0) {
+            rec.add(Outcome::NoReply, rc);
             if (++attempts < kMaxAttempts) continue;
             return rc;
         }
-        return map_reply_char(reply);
+        return reply_char(reply, rec);
     }
-}
-
-int32_t auto_run(SerialLayer& port, uint8_t station) {
-    uint8_t value = 0;
-    if (int32_t rc = read_transaction(port, station, static_cast<uint8_t>(Cmd::ReadProcess), 4, 1, &value); rc != 0)
-        return rc;
-    if (value < 18) return GARDO_OK;
-    return short_command(port, station, static_cast<uint8_t>(Cmd::AutoRun));
 }
 
 }  // namespace gardo

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 #include <QWidget>
 
 namespace lumo {
@@ -16,6 +17,17 @@ W* TagControl(W* widget, int id, const QString& objectName, const QString& acces
     widget->setObjectName(objectName);
     widget->setAccessibleName(accessibleName);
     return widget;
+}
+
+// The control of the dialog with the given id; nullptr for an unknown id.
+inline QWidget* FindControl(const QWidget* dialog, int id)
+{
+    const auto widgets = dialog->findChildren<QWidget*>();
+    for (QWidget* w : widgets) {
+        const QVariant v = w->property("controlId");
+        if (v.isValid() && v.toInt() == id) return w;
+    }
+    return nullptr;
 }
 
 }  // namespace lumo

@@ -1,37 +1,23 @@
 #include "core/port_info.h"
 
+#include "line_trace.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSerialPortInfo>
 
 #include <algorithm>
 
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <grp.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace lumo {
 
 namespace {
-
-// "COMn" (any case) with n from 1 to 999; 0 otherwise.
-int comNumber(const QString& name)
-{
-    static const QRegularExpression re(QStringLiteral("^COM([1-9][0-9]{0,2})$"),
-                                       QRegularExpression::CaseInsensitiveOption);
-    const auto m = re.match(name);
-    if (!m.hasMatch())
-        return 0;
-    bool ok = false;
-    const int n = m.captured(1).toInt(&ok);
-    return ok ? n : 0;
-}
 
 // The file a path ends at when links are followed; the link's own target
 // text (made absolute) when it points nowhere.
@@ -58,32 +44,16 @@ QString homeShort(const QString& path)
 
 QString PortInfo::PortsDir()
 {
-    const QString env = qEnvironmentVariable("SERLINK_PORTS_DIR");
-    if (!env.isEmpty())
-        return env;
-    return QDir::homePath() + QStringLiteral("/.config/serlink/ports");
+    return QFile::decodeName(portnames::PortsDir().c_str());
 }
 
 PortTarget PortInfo::Resolve(const QString& rawName)
 {
+    const portnames::Target resolved = portnames::Resolve(QFile::encodeName(rawName).toStdString());
     PortTarget t;
-    // The device name is the port text up to its first ":".
     t.name = rawName.section(QLatin1Char(':'), 0, 0);
-    if (t.name.contains(QLatin1Char('/'))) {
-        t.path = t.name;
-    } else {
-        const QString entry = PortsDir() + QLatin1Char('/') + t.name;
-        const QFileInfo info(entry);
-        // A link counts as an entry even when it points nowhere.
-        if (info.exists() || info.isSymLink()) {
-            t.path = entry;
-            t.fromEntry = true;
-        } else if (const int n = comNumber(t.name); n > 0) {
-            t.path = QStringLiteral("/dev/ttyS%1").arg(n - 1);
-        } else {
-            t.path = entry;
-        }
-    }
+    t.path = QFile::decodeName(resolved.path.c_str());
+    t.fromEntry = resolved.fromEntry;
     t.device = finalTarget(t.path);
     return t;
 }
@@ -93,78 +63,44 @@ PortTarget PortInfo::ForPort(int port)
     return Resolve(QStringLiteral("COM%1").arg(port));
 }
 
-QList<SerialDevice> PortInfo::ListSerialDevices(const QString& devFolder, const QString& sysTtyDir)
+QList<SerialDevice> PortInfo::ListSerialDevices()
 {
-    // Paths are compared with link targets, which come canonical.
-    const QString canonicalDev = QDir(devFolder).canonicalPath();
-    const QString devDir = canonicalDev.isEmpty() ? devFolder : canonicalDev;
-    QList<SerialDevice> devices;
-    auto add = [&devices](const QString& path) -> SerialDevice& {
-        for (auto& d : devices) {
-            if (d.path == path)
-                return d;
-        }
-        devices.append(SerialDevice{path, {}, 0});
-        return devices.last();
-    };
+    QList<SerialDevice> system;
+    for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts())
+        system.append({port.systemLocation(), port.description(), port.manufacturer(), port.serialNumber(), 0});
+    return ListSerialDevices(system);
+}
 
-    // Stable names of USB adapters.
-    const QDir byId(devDir + QStringLiteral("/serial/by-id"));
-    for (const QFileInfo& link : byId.entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
-        const QString target = link.canonicalFilePath();
-        if (!target.isEmpty())
-            add(target).byId = link.fileName();
-    }
-
-    const QDir dev(devDir);
-    const QStringList usb = dev.entryList({QStringLiteral("ttyUSB*"), QStringLiteral("ttyACM*")},
-                                          QDir::System | QDir::Files | QDir::NoDotAndDotDot);
-    for (const QString& name : usb)
-        add(devDir + QLatin1Char('/') + name);
-
-    const QStringList ttyS = dev.entryList({QStringLiteral("ttyS*")}, QDir::System | QDir::Files | QDir::NoDotAndDotDot);
-    for (const QString& name : ttyS) {
-        // Most machines have device nodes for many ports without hardware;
-        // the kernel reports their type as 0.
-        QFile type(sysTtyDir + QLatin1Char('/') + name + QStringLiteral("/type"));
-        if (type.open(QIODevice::ReadOnly) && type.readAll().trimmed() == "0")
-            continue;
-        add(devDir + QLatin1Char('/') + name);
-    }
-
+QList<SerialDevice> PortInfo::ListSerialDevices(QList<SerialDevice> devices)
+{
     // The COM number of each device: a ports folder entry pointing at it, else
     // the ttyS default (unless an entry of that name points elsewhere).
     const QString portsDir = PortsDir();
-    const QDir ports(portsDir);
-    const QStringList entries = ports.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    QStringList entries;
+    for (const std::string& e : portnames::ComEntries())
+        entries.append(QString::fromStdString(e));
     for (auto& d : devices) {
+        const QString path = finalTarget(d.path);
         for (const QString& entry : entries) {
-            const int n = comNumber(entry);
-            if (n > 0 && finalTarget(portsDir + QLatin1Char('/') + entry) == d.path &&
-                (d.comNumber == 0 || n < d.comNumber))
-                d.comNumber = n;
+            if (d.comNumber == 0 && finalTarget(portsDir + QLatin1Char('/') + entry) == path)
+                d.comNumber = int(portnames::ComNumber(entry.toStdString()));
         }
-        if (d.comNumber == 0) {
-            static const QRegularExpression re(QStringLiteral("^ttyS([0-9]+)$"));
-            const auto m = re.match(d.path.mid(devDir.size() + 1));
-            if (m.hasMatch() && d.path.startsWith(devDir + QLatin1Char('/'))) {
-                const int n = m.captured(1).toInt() + 1;
-                if (!entries.contains(QStringLiteral("COM%1").arg(n)))
-                    d.comNumber = n;
-            }
+        static const QRegularExpression ttyS(QStringLiteral("^/dev/ttyS([0-9]+)$"));
+        if (const auto m = ttyS.match(d.path); d.comNumber == 0 && m.hasMatch()) {
+            const int n = m.captured(1).toInt() + 1;
+            if (!entries.contains(QStringLiteral("COM%1").arg(n)))
+                d.comNumber = n;
         }
     }
     // Every other COM entry of the ports folder, with the device it ends at
     // (a pseudo-terminal of the simulator, a device under another name, or
     // a link pointing nowhere): the technician types these numbers too.
     for (const QString& entry : entries) {
-        const int n = comNumber(entry);
-        if (n == 0)
-            continue;
+        const int n = int(portnames::ComNumber(entry.toStdString()));
         const bool shown = std::any_of(devices.cbegin(), devices.cend(),
                                        [n](const SerialDevice& d) { return d.comNumber == n; });
         if (!shown)
-            devices.append(SerialDevice{finalTarget(portsDir + QLatin1Char('/') + entry), {}, n});
+            devices.append(SerialDevice{finalTarget(portsDir + QLatin1Char('/') + entry), {}, {}, {}, n});
     }
     std::stable_sort(devices.begin(), devices.end(), [](const SerialDevice& a, const SerialDevice& b) {
         // Numbered devices first, by number; the others by path.
@@ -181,55 +117,22 @@ OpenDiagnosis PortInfo::Diagnose(const PortTarget& target)
 {
     OpenDiagnosis d;
     d.device = target.device.isEmpty() ? target.path : target.device;
-    const QByteArray path = QFile::encodeName(target.path);
+    const std::string path = QFile::encodeName(target.path).toStdString();
 
     struct stat st {};
-    if (::stat(path.constData(), &st) != 0) {
-        d.error = errno;
-        d.problem = (errno == EACCES) ? OpenProblem::NoPermission : OpenProblem::Missing;
+    if (::stat(path.c_str(), &st) == 0) {
+        if (const group* g = ::getgrgid(st.st_gid))
+            d.group = QString::fromLocal8Bit(g->gr_name);
+    }
+    // The serial library's own open, briefly, without changing settings.
+    portnames::OpenStep step;
+    const int fd = portnames::OpenPort(path, &step);
+    if (fd >= 0) {
+        ::close(fd);
         return d;
     }
-    if (S_ISDIR(st.st_mode)) {
-        d.problem = OpenProblem::NotSerial;
-        return d;
-    }
-    if (const group* g = ::getgrgid(st.st_gid))
-        d.group = QString::fromLocal8Bit(g->gr_name);
-
-    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        d.error = errno;
-        switch (errno) {
-        case EACCES:
-        case EPERM:
-            d.problem = OpenProblem::NoPermission;
-            break;
-        case EBUSY:
-            d.problem = OpenProblem::InUse;
-            break;
-        case ENOENT:
-            d.problem = OpenProblem::Missing;
-            break;
-        case ENXIO:
-        case ENODEV:
-        case EIO:
-            d.problem = OpenProblem::NoHardware;
-            break;
-        default:
-            d.problem = OpenProblem::Other;
-            break;
-        }
-        return d;
-    }
-    termios tio {};
-    if (::tcgetattr(fd, &tio) != 0) {
-        d.error = errno;
-        d.problem = (errno == EIO) ? OpenProblem::NoHardware : OpenProblem::NotSerial;
-    } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        d.error = errno;
-        d.problem = (errno == EWOULDBLOCK) ? OpenProblem::InUse : OpenProblem::Other;
-    }
-    ::close(fd);
+    d.error = errno;
+    d.problem = portnames::Classify(step, d.error);
     return d;
 }
 
@@ -247,6 +150,17 @@ QString PortInfo::TargetText(const PortTarget& t)
 }
 
 QString PortInfo::DiagnosisText(const OpenDiagnosis& d)
+{
+    // The line names the system's own error text as the serial line trace
+    // does, so that the two can be matched.
+    const QString system = d.error == 0 ? QString()
+                                        : QStringLiteral(" Systemmeldung: %1")
+                                              .arg(QString::fromLocal8Bit(linktrace::os_error_text(
+                                                  static_cast<unsigned long>(d.error)).c_str()));
+    return ProblemText(d) + system;
+}
+
+QString PortInfo::ProblemText(const OpenDiagnosis& d)
 {
     switch (d.problem) {
     case OpenProblem::None:
@@ -270,8 +184,7 @@ QString PortInfo::DiagnosisText(const OpenDiagnosis& d)
     case OpenProblem::Other:
         break;
     }
-    return QStringLiteral("%1 lässt sich nicht öffnen: %2")
-        .arg(d.device, QString::fromLocal8Bit(::strerror(d.error)));
+    return QStringLiteral("%1 lässt sich nicht öffnen.").arg(d.device);
 }
 
 QString PortInfo::DeviceListText(const QList<SerialDevice>& devices)
@@ -282,8 +195,12 @@ QString PortInfo::DeviceListText(const QList<SerialDevice>& devices)
     for (const auto& d : devices) {
         QString line = d.comNumber > 0 ? QStringLiteral("COM%1 = %2").arg(d.comNumber).arg(d.path)
                                        : QStringLiteral("%1 (ohne COM-Nummer)").arg(d.path);
-        if (!d.byId.isEmpty())
-            line += QStringLiteral(" [%1]").arg(d.byId);
+        // "(FT232R USB UART, FTDI, A12345)": how two adapters differ.
+        QStringList about;
+        for (const QString& part : {d.description, d.manufacturer, d.serialNumber})
+            if (!part.isEmpty()) about.append(part);
+        if (!about.isEmpty())
+            line += QStringLiteral(" (%1)").arg(about.join(QStringLiteral(", ")));
         lines.append(line);
     }
     return QStringLiteral("Gefundene Schnittstellen:\n") + lines.join(QLatin1Char('\n'));

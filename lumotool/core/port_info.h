@@ -1,12 +1,14 @@
 // Which device a port number reaches on this machine, which serial devices
-// there are, and why a device could not be opened. The lookup follows the
-// serial library's rule: the name before the ":" is a path when it holds a
-// "/", else an entry of the ports folder ($SERLINK_PORTS_DIR, else
-// ~/.config/serlink/ports), usually a symbolic link such as
-// COM3 -> /dev/ttyUSB0; "COMn" without an entry is /dev/ttyS<n-1>.
-// Only used to tell the technician what a number means; the serial library
-// does the opening itself.
+// there are, and why a device could not be opened: what the port dialog
+// tells the technician. The name rule and the open rule are the serial
+// library's own (the shared port-name module): the name before the ":" is
+// a path when it holds a "/", else an entry of the ports folder
+// ($SERLINK_PORTS_DIR, else ~/.config/serlink/ports), usually a symbolic
+// link such as COM3 -> /dev/ttyUSB0; "COMn" without an entry is
+// /dev/ttyS<n-1>. The serial library does the opening itself.
 #pragma once
+
+#include "port_names.h"
 
 #include <QList>
 #include <QString>
@@ -21,20 +23,16 @@ struct PortTarget {
 };
 
 struct SerialDevice {
-    QString path;   // /dev/ttyUSB0
-    QString byId;   // its /dev/serial/by-id name, if any
-    int comNumber = 0;  // the COM number that reaches it, 0 for none
+    QString path;  // /dev/ttyUSB0
+    // What the system tells of the device (USB adapters): how a technician
+    // tells two adapters apart. Empty where unknown.
+    QString description;   // "FT232R USB UART"
+    QString manufacturer;  // "FTDI"
+    QString serialNumber;  // "A12345"
+    int comNumber = 0;     // the COM number that reaches it, 0 for none
 };
 
-enum class OpenProblem {
-    None,          // the device opens now
-    Missing,       // no such device (or the entry points nowhere)
-    NoPermission,  // the user may not open it
-    InUse,         // another program holds it
-    NotSerial,     // it is no terminal device
-    NoHardware,    // the device node exists but nothing answers behind it
-    Other,
-};
+using OpenProblem = portnames::OpenProblem;
 
 struct OpenDiagnosis {
     OpenProblem problem = OpenProblem::None;
@@ -50,22 +48,26 @@ public:
     // The target of a device name ("COM3") or of a port number.
     static PortTarget Resolve(const QString& name);
     static PortTarget ForPort(int port);
-    // Serial devices of this machine: /dev/serial/by-id names where they
-    // exist, ttyUSB*, ttyACM*, and ttyS* ports that have hardware behind
-    // them (or whose state the kernel does not tell), each with the COM
-    // number that reaches it; then every further COM entry of the ports
-    // folder with the device it ends at (e.g. COM1 -> /dev/pts/3). Sorted
-    // by COM number. devDir and sysTtyDir are for tests.
-    static QList<SerialDevice> ListSerialDevices(const QString& devDir = QStringLiteral("/dev"),
-                                                 const QString& sysTtyDir = QStringLiteral("/sys/class/tty"));
+    // The serial devices the system knows (with description, maker and
+    // serial number), each with the COM number that reaches it; then every
+    // further COM entry of the ports folder with the device it ends at (e.g.
+    // COM1 -> /dev/pts/3). Sorted by COM number, unnumbered devices last.
+    static QList<SerialDevice> ListSerialDevices();
+    // The same for a given list of system devices (tests).
+    static QList<SerialDevice> ListSerialDevices(QList<SerialDevice> systemDevices);
     // Why the target cannot be opened (None when it opens now). Opens the
     // device briefly without changing its settings.
     static OpenDiagnosis Diagnose(const PortTarget& target);
 
-    // One-line German texts for the dialog.
+    // One-line German texts for the dialog. The diagnosis ends with the
+    // system's own error text, as the serial line trace gives it.
     static QString TargetText(const PortTarget& target);
     static QString DiagnosisText(const OpenDiagnosis& diagnosis);
     static QString DeviceListText(const QList<SerialDevice>& devices);
+
+private:
+    // The German sentence for the problem alone.
+    static QString ProblemText(const OpenDiagnosis& diagnosis);
 };
 
 }  // namespace lumo

@@ -2,7 +2,6 @@
 
 #include "core/login_dialog.h"
 #include "core/settings.h"
-#include "panel/main_dialog.h"
 #include "resources/resources.h"
 
 #include <QApplication>
@@ -42,12 +41,6 @@ int ServiceApp::ExecLogin()
 {
     LoginDialog login;
     return login.exec();
-}
-
-int ServiceApp::ExecMain()
-{
-    MainDialog dialog;
-    return dialog.exec();
 }
 
 }  // namespace lumo

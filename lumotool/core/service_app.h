@@ -20,9 +20,11 @@ public:
     SingleInstance& guard() { return guard_; }
 
 protected:
-    // The two dialogs, shown modally; overridden by tests.
+    // The login dialog, shown modally; overridden by tests.
     virtual int ExecLogin();
-    virtual int ExecMain();
+    // The main dialog, shown modally: the program provides it (the core
+    // knows no dialog above it).
+    virtual int ExecMain() = 0;
 
 private:
     SingleInstance guard_;

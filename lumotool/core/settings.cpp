@@ -2,6 +2,8 @@
 
 #include <QSettings>
 
+#include <limits>
+
 namespace lumo {
 
 namespace {
@@ -16,9 +18,11 @@ QString portKey()
 int Settings::ReadPort()
 {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganization, kApplication);
+    // Read wide and range-checked: QVariant's toInt() wraps a stored text
+    // beyond the int range (2147483648 became -2147483648).
     bool ok = false;
-    const int port = settings.value(portKey(), 0).toInt(&ok);
-    return ok ? port : 0;
+    const qlonglong port = settings.value(portKey(), 0).toLongLong(&ok);
+    return ok && port >= std::numeric_limits<int>::min() && port <= std::numeric_limits<int>::max() ? int(port) : 0;
 }
 
 bool Settings::WritePort(int port)

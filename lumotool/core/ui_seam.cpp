@@ -3,6 +3,7 @@
 #include "core/title_width.h"
 
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QPushButton>
@@ -64,6 +65,13 @@ public:
     bool openWithDesktop(const QString& path) override
     {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    }
+
+    QString chooseSaveFile(const QString& caption, const QString& suggestion, const QString& filter,
+                           QWidget* parent) override
+    {
+        return QFileDialog::getSaveFileName(parent, caption, suggestion, filter, nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
     }
 };
 

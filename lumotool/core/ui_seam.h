@@ -34,6 +34,11 @@ public:
     virtual MsgResult showMessage(const Message& message) = 0;
     // Hands a file to the desktop's registered program; false on failure.
     virtual bool openWithDesktop(const QString& path) = 0;
+    // Asks for the name of a file to write (an existing one may be chosen:
+    // the caller appends to it). suggestion is the name offered first.
+    // Returns the chosen path, empty when the user cancelled.
+    virtual QString chooseSaveFile(const QString& caption, const QString& suggestion, const QString& filter,
+                                   QWidget* parent) = 0;
 };
 
 // The seam in force: the installed one, else the Qt implementation.

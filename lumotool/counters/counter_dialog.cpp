@@ -4,7 +4,7 @@
 #include "core/data_exchange.h"
 #include "core/device_link.h"
 #include "core/device_map.h"
-#include "session/counter_readings.h"
+#include "session/reads.h"
 #include "counters/print_job.h"
 #include "counters/window_copy.h"
 #include "resources/resources.h"
@@ -165,16 +165,6 @@ void CounterDialog::buildControls()
     connect(cyclicBox_, &QCheckBox::toggled, this, [this] { ApplyTimerRule(); });
     connect(printButton_, &QPushButton::clicked, this, [this] { PrintWindowCopy(); });
     connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
-}
-
-QWidget* CounterDialog::control(int id) const
-{
-    const auto widgets = findChildren<QWidget*>();
-    for (QWidget* w : widgets) {
-        const QVariant v = w->property("controlId");
-        if (v.isValid() && v.toInt() == id) return w;
-    }
-    return nullptr;
 }
 
 int CounterDialog::exec()

@@ -8,6 +8,7 @@
 // check box is taken from the screen.
 #pragma once
 
+#include "core/control_tag.h"
 #include "core/cyclic_refresh.h"
 
 #include <QDialog>
@@ -93,7 +94,7 @@ public:
     bool timerRunning() const { return refresh_.running(); }
     const QTimer& refreshTimer() const { return refresh_.timer(); }
     // The control with the given id (nullptr for an unknown id).
-    QWidget* control(int id) const;
+    QWidget* control(int id) const { return FindControl(this, id); }
 
 public slots:
     void done(int result) override;

@@ -1,13 +1,12 @@
-// The "Log-Dateien" command of the main dialog: write both log files while
-// a wait window shows, ask for the side, and hand that side's file to the
-// desktop.
+#include "logs/log_command.h"
+
 #include "core/ui_seam.h"
 #include "logs/log_writer.h"
 #include "logs/side_select_dialog.h"
 #include "logs/wait_dialog.h"
-#include "panel/main_dialog.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace lumo {
 
@@ -20,20 +19,18 @@ const QString kNoticeCaption = QStringLiteral("Mavik_Lumo 05");
 
 }  // namespace
 
-void MainDialog::OnLogFiles() {
-    const QString id = identification();
-
-    // The refresh timer keeps running while the files are written and while
-    // the side is asked for.
+void RunLogCommand(DeviceLink& link, const QString& id, QWidget* owner, const LogCommandHooks& hooks) {
+    // The refresh keeps running while the files are written and while the
+    // side is asked for.
     {
         WaitDialog wait;
         wait.SetText(kWaitText);
-        wait.Create(this, kLogReadsTotal);
-        LogWriteHooks hooks;
-        hooks.owner = this;
-        hooks.onStep = [&wait](int done) { wait.SetProgress(done); };
-        hooks.beforeOpen = [this] { UpdateData(true); };
-        WriteLogFiles(link(), id, hooks);
+        wait.Create(owner, kLogReadsTotal);
+        LogWriteHooks writeHooks;
+        writeHooks.owner = owner;
+        writeHooks.onStep = [&wait](int done) { wait.SetProgress(done); };
+        writeHooks.beforeOpen = hooks.takeEntries;
+        WriteLogFiles(link, id, writeHooks);
         wait.DestroyWindow();
     }
 
@@ -42,26 +39,29 @@ void MainDialog::OnLogFiles() {
     SideSelectDialog sides;
     if (sides.exec() != QDialog::Accepted) return;
 
-    // The timer rests only while the desktop takes the file.
-    UpdateData(true);
-    if (values().cyclic) stopTimer1();
-
     QString path;
     if (sides.side() == SideSelectDialog::kRight)
         path = logDirectory + QLatin1Char('/') + LogFileName(Side::Right, id);
     if (sides.side() == SideSelectDialog::kLeft)
         path = logDirectory + QLatin1Char('/') + LogFileName(Side::Left, id);
 
-    if (!ui().openWithDesktop(path)) {
-        Message message;
-        message.text = kOpenFailedText;
-        message.caption = kNoticeCaption;
-        message.icon = MsgIcon::None;
-        message.parent = this;
-        ui().showMessage(message);
-    }
-
-    if (values().cyclic) startTimer1();
+    // The refresh rests only while the desktop takes the file.
+    hooks.withRefreshStopped([&] {
+        // The desktop would report success for a file that is not there (on
+        // Linux it only starts the opener), so the file is checked first:
+        // only an existing regular file, never a link or a folder, is handed
+        // over.
+        const QFileInfo file(path);
+        const bool openable = file.isFile() && !file.isSymLink();
+        if (!openable || !ui().openWithDesktop(path)) {
+            Message message;
+            message.text = kOpenFailedText;
+            message.caption = kNoticeCaption;
+            message.icon = MsgIcon::None;
+            message.parent = owner;
+            ui().showMessage(message);
+        }
+    });
 }
 
 }  // namespace lumo

@@ -45,9 +45,12 @@ LogFileValues ReadLogValues(DeviceLink& link, Side side, const QString& identifi
 // Path of a side's log file relative to the current directory.
 QString LogFilePath(Side side, const QString& identification);
 
-// Writes text to "Log/<file>" below the current directory, creating "Log"
-// and replacing an older file. A failure shows the system's text in a
-// "Fehler" box with the stop icon and returns false.
+// Writes text to "Log/<file>" below the current directory, creating "Log".
+// The text goes to a new temporary file in "Log" that is renamed over the
+// final name once every byte is on the disk, so an older file of that name
+// is replaced whole or stays as it was, and a link at that name is replaced,
+// never written through. A failure removes the temporary file, shows the
+// system's text in a "Fehler" box with the stop icon and returns false.
 bool WriteLogText(const QString& relativePath, const QByteArray& text, QWidget* owner = nullptr);
 
 // One side: all reads (failures are shown by the link and do not stop the

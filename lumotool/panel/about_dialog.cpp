@@ -1,5 +1,7 @@
 #include "panel/about_dialog.h"
 
+#include "lumo_version.h"
+#include "core/trace_control.h"
 #include "resources/resources.h"
 
 #include <QHBoxLayout>
@@ -23,7 +25,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 
     auto* text = new QVBoxLayout;
     const QStringList lines = {
-        QStringLiteral("Mavik_Lumo Version 5.02.1"),
+        QStringLiteral("Mavik_Lumo Version " LUMO_DISPLAY_VERSION),
         QStringLiteral("Service-Programm für die Gasrückführungs-Steuerung Mavik-Gardo"),
         QStringLiteral("Mavik Elektronik, Technischer Kundendienst"),
         QStringLiteral("Bei Fragen wenden Sie sich bitte an Ihren Mavik-Servicepartner."),
@@ -34,6 +36,11 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
         label->setObjectName(QStringLiteral("aboutLine%1").arg(++n));
         text->addWidget(label);
     }
+    // Where the serial line trace goes, if one is written.
+    auto* trace = new QLabel(TraceControl::TargetText(), this);
+    trace->setObjectName(QStringLiteral("aboutTrace"));
+    trace->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    text->addWidget(trace);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("okButton"));

@@ -78,16 +78,6 @@ void ErrorTimeDialog::buildControls()
     FitTitle(this);
 }
 
-QWidget* ErrorTimeDialog::control(int id) const
-{
-    const auto widgets = findChildren<QWidget*>();
-    for (QWidget* w : widgets) {
-        const QVariant v = w->property("controlId");
-        if (v.isValid() && v.toInt() == id) return w;
-    }
-    return nullptr;
-}
-
 bool ErrorTimeDialog::UpdateData(bool saveAndValidate)
 {
     if (!saveAndValidate) {

@@ -5,6 +5,7 @@
 // "Abbrechen", Escape and the close box close it without writing.
 #pragma once
 
+#include "core/control_tag.h"
 #include "core/device_link.h"
 #include "core/device_map.h"
 
@@ -40,7 +41,7 @@ public:
     bool UpdateData(bool saveAndValidate = true);
 
     // The control with the given id (nullptr for an unknown id).
-    QWidget* control(int id) const;
+    QWidget* control(int id) const { return FindControl(this, id); }
 
 public slots:
     // "OK": take the entries, write the time, close.

@@ -13,6 +13,7 @@
 
 #include "core/device_map.h"
 #include "counters/counter_dialog.h"
+#include "logs/log_command.h"
 #include "panel/error_time_dialog.h"
 #include "station/diagnosis_dialog.h"
 #include "station/pump_param_dialog.h"
@@ -155,5 +156,21 @@ void MainDialog::OnDiagnosis()
     });
 }
 
+// ---- Log files -----------------------------------------------------------------------
+// The refresh runs on while the files are written and the side is asked
+// for; it rests while the desktop takes the chosen file.
+
+void MainDialog::OnLogFiles()
+{
+    LogCommandHooks hooks;
+    hooks.takeEntries = [this] { UpdateData(true); };
+    hooks.withRefreshStopped = [this](const std::function<void()>& handOver) {
+        RunSubDialog([&handOver] {
+            handOver();
+            return 0;
+        });
+    };
+    RunLogCommand(link_, ident_, this, hooks);
+}
 
 }  // namespace lumo

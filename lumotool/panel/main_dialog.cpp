@@ -3,10 +3,11 @@
 
 #include "core/device_map.h"
 #include "core/ui_seam.h"
-#include "core/port_dialog.h"
+#include "panel/port_dialog.h"
 #include "panel/clock_fields.h"
 #include "core/single_instance.h"
 #include "panel/about_dialog.h"
+#include "core/trace_control.h"
 #include "core/data_exchange.h"
 #include "resources/resources.h"
 
@@ -338,16 +339,6 @@ void MainDialog::buildControls()
     connect(okButton_, &QPushButton::clicked, this, &MainDialog::accept);
 }
 
-QWidget* MainDialog::control(int id) const
-{
-    const auto widgets = findChildren<QWidget*>();
-    for (QWidget* w : widgets) {
-        const QVariant v = w->property("controlId");
-        if (v.isValid() && v.toInt() == id) return w;
-    }
-    return nullptr;
-}
-
 int MainDialog::exec()
 {
     if (!opened_ && !OnInitDialog()) {
@@ -384,6 +375,8 @@ bool MainDialog::OnInitDialog()
         aboutAction_->setShortcutContext(Qt::WindowShortcut);
         connect(aboutAction_, &QAction::triggered, this, &MainDialog::ShowAboutBox);
         addAction(aboutAction_);
+        // Starts or stops the serial line trace into a file the user picks.
+        addAction(TraceControl::CreateAction(this));
         setContextMenuPolicy(Qt::ActionsContextMenu);
     }
 
@@ -398,7 +391,7 @@ bool MainDialog::OnInitDialog()
     connected_ = true;
 
     // 5. Identification; on failure the dialog stays with its initial values.
-    if (panel_.ReadIdentification(&ident_) != 0) return true;
+    if (session::ReadIdentification(link_, &ident_) != 0) return true;
 
     // 6.
     values_.cyclic = true;
@@ -415,7 +408,7 @@ bool MainDialog::OnInitDialog()
 bool MainDialog::ReadCalibration()
 {
     Calibration c;
-    if (panel_.ReadCalibration(&c) != 0) {
+    if (session::ReadCalibration(link_, &c) != 0) {
         SwitchCyclicOff();
         return false;
     }
@@ -474,9 +467,9 @@ void MainDialog::ApplyCyclicSetting()
 {
     UpdateData(true);
     if (values_.cyclic) {
-        if (ReadCalibration()) startTimer1();
+        if (ReadCalibration()) refresh_.start();
     } else {
-        stopTimer1();
+        refresh_.stop();
     }
 }
 
@@ -571,9 +564,9 @@ void MainDialog::showValues()
 int MainDialog::RunSubDialog(const std::function<int()>& run)
 {
     UpdateData(true);
-    if (values_.cyclic) stopTimer1();
+    if (values_.cyclic) refresh_.stop();
     const int result = run();
-    if (values_.cyclic) startTimer1();
+    if (values_.cyclic) refresh_.start();
     return result;
 }
 

@@ -10,6 +10,7 @@
 // values.
 #pragma once
 
+#include "core/control_tag.h"
 #include "core/cyclic_refresh.h"
 #include "core/device_link.h"
 #include "session/control_panel.h"
@@ -149,10 +150,11 @@ public:
     bool calibrationRead() const { return calibrationRead_; }
     const QTimer& refreshTimer() const { return refresh_.timer(); }
     // The control with the given id (nullptr for an unknown id).
-    QWidget* control(int id) const;
+    QWidget* control(int id) const { return FindControl(this, id); }
 
     // Commands of the buttons and fields. Their bodies live in
-    // main_commands.cpp.
+    // main_commands.cpp; the controller steps they run are the session
+    // layer's.
     void OnSetLeft();
     void OnSetRight();
     void OnResetLeft();
@@ -176,9 +178,6 @@ public slots:
     void accept() override;
 
 protected:
-    void startTimer1() { refresh_.start(); }
-    void stopTimer1() { refresh_.stop(); }
-
 #ifdef Q_OS_WIN
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 #endif

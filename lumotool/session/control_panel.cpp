@@ -73,40 +73,21 @@ std::array<uint8_t, 7> MergeClock(ClockChange change, const ClockValue& fresh, i
     return c.encode();
 }
 
-int32_t ControlPanel::ReadIdentification(QString* identification)
-{
-    uint8_t id[map::kIdentLength] = {};
-    if (const int32_t s = link_.ReadProgram(map::kIdentAddress, map::kIdentLength, id)) return s;
-    *identification = DecodeIdentification(id);
-    return 0;
-}
-
-int32_t ControlPanel::ReadCalibration(Calibration* calibration)
-{
-    uint8_t b[map::kCalibrationLength] = {};
-    if (const int32_t s = link_.ReadProgram(map::kCalibrationAddress, map::kCalibrationLength, b)) return s;
-    *calibration = Calibration::Decode(b);
-    return 0;
-}
-
 int32_t ControlPanel::Refresh(PanelReading* r)
 {
     QString ident;
-    if (const int32_t s = ReadIdentification(&ident)) return s;
+    if (const int32_t s = ReadIdentification(link_, &ident)) return s;
     r->identification = ident;
-
-    uint8_t block[map::kCounterLength] = {};
-    for (const Side side : {Side::Left, Side::Right}) {
-        if (const int32_t s = link_.ReadProcessData(map::CounterAddress(side), map::kCounterLength, block))
-            return s;
-        (side == Side::Left ? r->leftCounter : r->rightCounter) = CounterBlock::Decode(block).counter();
-    }
-    uint8_t minutes[map::kErrorTimeLength] = {};
-    for (const Side side : {Side::Left, Side::Right}) {
-        if (const int32_t s = link_.ReadProcessData(map::ErrorTimeAddress(side), map::kErrorTimeLength, minutes))
-            return s;
-        (side == Side::Left ? r->leftTime : r->rightTime) = ErrorTime::Decode(minutes);
-    }
+    uint16_t counter = 0;
+    if (const int32_t s = ReadErrorCounter(link_, Side::Left, &counter)) return s;
+    r->leftCounter = counter;
+    if (const int32_t s = ReadErrorCounter(link_, Side::Right, &counter)) return s;
+    r->rightCounter = counter;
+    ErrorTime time;
+    if (const int32_t s = ReadErrorTime(link_, Side::Left, &time)) return s;
+    r->leftTime = time;
+    if (const int32_t s = ReadErrorTime(link_, Side::Right, &time)) return s;
+    r->rightTime = time;
     uint8_t clock[map::kClockLength] = {};
     if (const int32_t s = link_.ReadClock(map::kClockAddress, map::kClockLength, clock)) return s;
     r->clock = ClockValue::Decode(clock);

@@ -10,6 +10,7 @@
 
 #include "core/device_link.h"
 #include "core/device_map.h"
+#include "session/reads.h"
 
 #include <QDate>
 #include <QString>
@@ -54,8 +55,6 @@ public:
     // parent window (a dialog passes itself as the parent).
     std::function<bool(const QString& question)> ask;
 
-    int32_t ReadIdentification(QString* identification);
-    int32_t ReadCalibration(Calibration* calibration);
     // Identification, counters, error times and clock, stopping at the
     // first failure. A failed clock read shows no message.
     int32_t Refresh(PanelReading* reading);

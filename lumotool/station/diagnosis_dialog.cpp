@@ -1,8 +1,10 @@
 #include "station/diagnosis_dialog.h"
 #include "core/control_tag.h"
 
+#include "core/data_exchange.h"
 #include "core/device_link.h"
 #include "resources/resources.h"
+#include "session/reads.h"
 #include "station/diagnosis_text.h"
 
 #include <QButtonGroup>
@@ -40,11 +42,6 @@ QLabel* lamp(QWidget* parent, int iconId)
     return l;
 }
 
-void setTextIfChanged(QLineEdit* e, const QString& text)
-{
-    if (e->text() != text) e->setText(text);
-}
-
 // The multi-line edit shows one line per "\r\n".
 QString displayLines(QString text)
 {
@@ -62,19 +59,12 @@ DiagnosisDialog::DiagnosisDialog(const QString& databaseDir, QWidget* parent)
     setObjectName(QStringLiteral("DiagnosisDialog"));
     setWindowTitle(QStringLiteral("Mavik - Lumo 05     Diagnose"));
 
-    timer_.setObjectName(QStringLiteral("timer 1"));
-    timer_.setProperty("timerId", kTimerId);
-    timer_.setInterval(kTimerPeriodMs);
-    // The full pause between two refreshes: a coarse timer may fire early.
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &DiagnosisDialog::RefreshLamps);
-
     buildControls();
 }
 
 DiagnosisDialog::~DiagnosisDialog()
 {
-    timer_.stop();
+    refresh_.stop();
 }
 
 void DiagnosisDialog::buildControls()
@@ -236,16 +226,6 @@ void DiagnosisDialog::buildControls()
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-QWidget* DiagnosisDialog::control(int id) const
-{
-    const auto widgets = findChildren<QWidget*>();
-    for (QWidget* w : widgets) {
-        const QVariant v = w->property("controlId");
-        if (v.isValid() && v.toInt() == id) return w;
-    }
-    return nullptr;
-}
-
 int DiagnosisDialog::exec()
 {
     if (!initialised_) OnInitDialog();
@@ -254,7 +234,7 @@ int DiagnosisDialog::exec()
 
 void DiagnosisDialog::done(int result)
 {
-    timer_.stop();
+    refresh_.stop();
     QDialog::done(result);
 }
 
@@ -270,11 +250,9 @@ bool DiagnosisDialog::OnInitDialog()
 
     // 2. Identification number; without it the dialog stays empty.
     DeviceLink link;
-    uint8_t id[map::kIdentLength] = {};
-    if (link.ReadProgram(map::kIdentAddress, map::kIdentLength, id) != 0) return false;
+    if (session::ReadIdentification(link, &values_.ident) != 0) return false;
 
-    // 3.
-    values_.ident = DecodeIdentification(id);
+    // 3. (the identification text is in the values)
 
     // 4. The diagnosis texts; a failed lookup has shown its message and
     // leaves the entries without a level, so nothing is listed.
@@ -303,12 +281,12 @@ void DiagnosisDialog::UpdateData(bool saveAndValidate)
         values_.cyclic = cyclicBox_->isChecked() ? 1 : 0;
         return;
     }
-    setTextIfChanged(ident_, values_.ident);
-    setTextIfChanged(date_, values_.date);
-    setTextIfChanged(time_, values_.time);
-    setTextIfChanged(liquid_, values_.liquid);
-    setTextIfChanged(gas_, values_.gas);
-    setTextIfChanged(faultRate_, values_.faultRate);
+    SetTextIfChanged(ident_, values_.ident);
+    SetTextIfChanged(date_, values_.date);
+    SetTextIfChanged(time_, values_.time);
+    SetTextIfChanged(liquid_, values_.liquid);
+    SetTextIfChanged(gas_, values_.gas);
+    SetTextIfChanged(faultRate_, values_.faultRate);
     const QString lines = displayLines(values_.diagnosis);
     if (diagnosis_->toPlainText() != lines) diagnosis_->setPlainText(lines);
     {
@@ -323,47 +301,27 @@ bool DiagnosisDialog::ShowRefuelling()
 {
     // No lamp refresh between the two reads or while an error message of
     // theirs is open: one broken line gives one message.
-    const bool timerWasRunning = timer_.isActive();
-    timer_.stop();
+    const CyclicRefresh::Pause pause(refresh_, [this] { return values_.cyclic == 1; });
 
     const Side side = selectedSide();
-    const int32_t address = map::RecordAddress(side, selectedRefuelling());
-    uint8_t bytes[map::kRecordSize] = {};
     DeviceLink link;
-
-    if (link.ReadProgram(address, map::kRecordTransfer, bytes) != 0) {
-        // Nothing of this refuelling is known: no figures of the one shown
-        // before may stand beside its number.
-        values_.liquid.clear();
-        values_.gas.clear();
-        values_.faultRate.clear();
-        values_.time.clear();
-        values_.date.clear();
-        values_.diagnosis.clear();
+    RefuellingRecord rec;
+    int halves = 0;
+    const int32_t status = session::ReadRefuelling(link, side, selectedRefuelling(), &rec, &halves);
+    // Nothing of this refuelling is known without its first half: no
+    // figures of the one shown before may stand beside its number. With it,
+    // the volumes are this refuelling's and only the rest is unknown.
+    values_.liquid = halves > 0 ? FormatRecordVolume(rec.liquidMl) : QString();
+    values_.gas = halves > 0 ? FormatRecordVolume(rec.gasMl) : QString();
+    values_.faultRate = halves > 0 ? FormatFaultRate(rec.liquidMl, rec.gasMl) : QString();
+    values_.time = halves > 1 ? FormatRecordTime(rec) : QString();
+    values_.date = halves > 1 ? FormatRecordDate(rec) : QString();
+    values_.diagnosis = halves > 1 ? BuildDiagnosisText(rec, side, record_.entries()) : QString();
+    if (status != 0) {
         failedRead();
         return false;
     }
-    RefuellingRecord rec = RefuellingRecord::Decode(bytes);
-    values_.liquid = FormatRecordVolume(rec.liquidMl);
-    values_.gas = FormatRecordVolume(rec.gasMl);
-    values_.faultRate = FormatFaultRate(rec.liquidMl, rec.gasMl);
-
-    if (link.ReadProgram(address + map::kRecordTransfer, map::kRecordTransfer, bytes + map::kRecordTransfer) !=
-        0) {
-        // The volumes are this refuelling's; time, date and diagnosis are not known.
-        values_.time.clear();
-        values_.date.clear();
-        values_.diagnosis.clear();
-        failedRead();
-        return false;
-    }
-    rec = RefuellingRecord::Decode(bytes);
-    values_.time = FormatRecordTime(rec);
-    values_.date = FormatRecordDate(rec);
-    values_.diagnosis = BuildDiagnosisText(rec, side, record_.entries());
     UpdateData(false);
-
-    if (timerWasRunning) timer_.start(kTimerPeriodMs);
     return true;
 }
 
@@ -379,31 +337,25 @@ void DiagnosisDialog::ApplySwitch()
 {
     UpdateData(true);
     if (values_.cyclic == 1)
-        timer_.start(kTimerPeriodMs);
+        refresh_.start();
     else
-        timer_.stop();
+        refresh_.stop();
 }
 
-void DiagnosisDialog::RefreshLamps()
+bool DiagnosisDialog::RefreshLamps()
 {
-    timer_.stop();
-
     DeviceLink link;
     uint8_t sensor = 0;
-    if (link.ReadProcessData(map::kSensorAddress, map::kSensorLength, &sensor) != 0) {
-        values_.cyclic = 0;
-        UpdateData(false);
-        ApplySwitch();
-        return;
+    if (session::ReadSensors(link, &sensor) != 0) {
+        failedRead();
+        return false;
     }
-
     const LampState lamps = LampsFor(sensor, selectedSide());
     petrolRed_->setVisible(lamps.petrolRed);
     petrolGreen_->setVisible(!lamps.petrolRed);
     gasRed_->setVisible(lamps.gasRed);
     gasGreen_->setVisible(!lamps.gasRed);
-
-    timer_.start(kTimerPeriodMs);
+    return true;
 }
 
 void DiagnosisDialog::OnSideClicked()

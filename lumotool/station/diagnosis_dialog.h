@@ -10,6 +10,8 @@
 // connection must already be open.
 #pragma once
 
+#include "core/control_tag.h"
+#include "core/cyclic_refresh.h"
 #include "core/device_map.h"
 #include "station/pump_record.h"
 
@@ -50,8 +52,8 @@ public:
         kIdPetrolRed = 1060,
     };
     // The lamp timer's number and period.
-    static constexpr int kTimerId = 1;
-    static constexpr int kTimerPeriodMs = 500;
+    static constexpr int kTimerId = CyclicRefresh::kTimerId;
+    static constexpr int kTimerPeriodMs = CyclicRefresh::kPeriodMs;
 
     // The values the controls show.
     struct Values {
@@ -89,8 +91,9 @@ public:
     bool ShowRefuelling();
     // Takes the entries and starts or stops the lamp timer from the check box.
     void ApplySwitch();
-    // One timer message: reads the sensor byte and shows the side's lamps.
-    void RefreshLamps();
+    // One timer message: reads the sensor byte and shows the side's lamps;
+    // on a failed read switches the refresh off and returns false.
+    bool RefreshLamps();
 
     // true: take the entries (side, refuelling, check box) into the values;
     // false: show the values in the controls.
@@ -106,10 +109,10 @@ public:
     Side selectedSide() const { return values_.side == 0 ? Side::Left : Side::Right; }
     // 1..14
     int selectedRefuelling() const { return values_.refuelling + 1; }
-    bool timerRunning() const { return timer_.isActive(); }
-    const QTimer& lampTimer() const { return timer_; }
+    bool timerRunning() const { return refresh_.running(); }
+    const QTimer& lampTimer() const { return refresh_.timer(); }
     // The control with the given id (nullptr for an unknown id).
-    QWidget* control(int id) const;
+    QWidget* control(int id) const { return FindControl(this, id); }
 
 private:
     void buildControls();
@@ -117,7 +120,7 @@ private:
 
     PumpRecord record_;
     Values values_;
-    QTimer timer_;
+    CyclicRefresh refresh_{[this] { return RefreshLamps(); }};
     bool initialised_ = false;
 
     QLineEdit* ident_ = nullptr;

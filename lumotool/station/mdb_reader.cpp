@@ -1,206 +1,135 @@
 #include "station/mdb_reader.h"
 
-// glib first: mdbtools.h includes it inside an extern "C" block, where its
-// C++ templates do not compile.
-#include <glib.h>
-#include <mdbtools.h>
+#include "mdbhelper/row_answer.h"
 
-#include <QFile>
-
-#include <vector>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 
 namespace lumo::mdb {
 
 namespace {
 
-constexpr int kOffsetMask = 0x1FFF;
+#ifdef Q_OS_WIN
+const QString kHelperName = QStringLiteral("lumo-mdb.exe");
+#else
+const QString kHelperName = QStringLiteral("lumo-mdb");
+#endif
+
+// A helper that was asked to stop gets this long to go.
+constexpr int kKillWaitMs = 2000;
+
+QString Damaged(const QString& path, const QString& reason)
+{
+    return QStringLiteral("Datenbank ist besch\u00E4digt: \u201E%1\u201C kann nicht gelesen werden (%2).")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
+RowLookup Failure(QString error)
+{
+    RowLookup result;
+    result.status = RowLookup::Status::Failed;
+    result.error = std::move(error);
+    return result;
+}
+
+// The answer turned into the lookup's result, with the German texts of the
+// outcomes that are failures.
+RowLookup FromAnswer(const mdbrow::Answer& answer, const QString& path, const QString& table,
+                     const QString& keyColumn)
+{
+    RowLookup result;
+    switch (answer.outcome) {
+    case mdbrow::Outcome::Row:
+        result.status = RowLookup::Status::Found;
+        for (const std::optional<std::string>& value : answer.values) {
+            if (value)
+                result.values.emplace_back(QString::fromUtf8(value->data(), qsizetype(value->size())));
+            else
+                result.values.emplace_back(std::nullopt);
+        }
+        return result;
+    case mdbrow::Outcome::NoRow:
+        result.status = RowLookup::Status::NoMatch;
+        return result;
+    case mdbrow::Outcome::NotOpened:
+        result.status = RowLookup::Status::NotOpened;
+        return result;
+    case mdbrow::Outcome::NoTable:
+        return Failure(QStringLiteral("Die Tabelle \u201E%1\u201C ist in der Datenbank \u201E%2\u201C "
+                                      "nicht vorhanden.")
+                           .arg(table, path));
+    case mdbrow::Outcome::UnreadableTable:
+        return Failure(QStringLiteral("Die Tabelle \u201E%1\u201C der Datenbank \u201E%2\u201C "
+                                      "kann nicht gelesen werden.")
+                           .arg(table, path));
+    case mdbrow::Outcome::NoKeyColumn:
+        return Failure(QStringLiteral("Die Spalte \u201E%1\u201C ist in der Tabelle \u201E%2\u201C der "
+                                      "Datenbank \u201E%3\u201C nicht vorhanden.")
+                           .arg(keyColumn, table, path));
+    }
+    return Failure(Damaged(path, QStringLiteral("unbekannte Antwort")));
+}
 
 }  // namespace
 
-struct Database::Impl {
-    MdbHandle* mdb = nullptr;
-    ~Impl()
-    {
-        if (mdb) mdb_close(mdb);
-    }
-};
-
-struct Table::Impl {
-    MdbHandle* mdb = nullptr;
-    MdbTableDef* def = nullptr;
-    std::vector<std::vector<char>> buffers;  // one bound text buffer per column
-    std::vector<int> lengths;
-    std::vector<unsigned char> nulls;  // of the current row
-    bool onRow = false;
-    bool atEnd = false;  // libmdb would start over when asked again
-
-    ~Impl()
-    {
-        if (def) mdb_free_tabledef(def);
-    }
-
-    MdbColumn* column(int i) const
-    {
-        return static_cast<MdbColumn*>(g_ptr_array_index(def->columns, guint(i)));
-    }
-
-    // Binding alone gives "" for a null value and for an empty text alike;
-    // the row's null mask tells them apart. After a fetch the row's page is
-    // still in the handle's page buffer and the row index is one behind.
-    void readNullFlags()
-    {
-        const int n = int(def->num_cols);
-        nulls.assign(std::size_t(n), 0);
-        bool cracked = false;
-        int start = 0;
-        size_t length = 0;
-        if (def->cur_row > 0 && mdb_find_row(mdb, int(def->cur_row) - 1, &start, &length) == 0) {
-            std::vector<MdbField> fields(std::size_t(n) + 1);
-            const int got = mdb_crack_row(def, start & kOffsetMask, length, fields.data());
-            if (got >= 0) {
-                cracked = true;
-                for (int i = 0; i < got && i < n; ++i) {
-                    const int c = fields[std::size_t(i)].colnum;
-                    if (c >= 0 && c < n) nulls[std::size_t(c)] = fields[std::size_t(i)].is_null;
-                }
-            }
-        }
-        for (int c = 0; c < n; ++c) {
-            if (column(c)->col_type == MDB_BOOL)
-                nulls[std::size_t(c)] = 0;
-            else if (!cracked)
-                nulls[std::size_t(c)] = lengths[std::size_t(c)] == 0;
-        }
-    }
-};
-
-Database::Database(std::unique_ptr<Impl> impl, QString path)
-    : impl_(std::move(impl)), path_(std::move(path))
-{
-}
-
-Database::~Database() = default;
-
-std::unique_ptr<Database> Database::open(const QString& path)
-{
-    const QByteArray name = QFile::encodeName(path);
-    if (name.isEmpty()) return nullptr;
-    MdbHandle* mdb = mdb_open(name.constData(), MDB_NOFLAGS);
-    if (!mdb) return nullptr;
-    auto impl = std::make_unique<Impl>();
-    impl->mdb = mdb;
-    // Yes/No as words, so that no Yes/No value reads like the number 1.
-    mdb_set_boolean_fmt_words(mdb);
-    if (!mdb_read_catalog(mdb, MDB_TABLE)) return nullptr;
-    return std::unique_ptr<Database>(new Database(std::move(impl), path));
-}
-
-QStringList Database::tableNames() const
-{
-    QStringList names;
-    MdbHandle* mdb = impl_->mdb;
-    if (!mdb->catalog) return names;
-    for (guint i = 0; i < mdb->num_catalog; ++i) {
-        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-        if (entry->object_type == MDB_TABLE && !mdb_is_system_table(entry))
-            names << QString::fromUtf8(entry->object_name);
-    }
-    return names;
-}
-
-std::unique_ptr<Table> Database::table(const QString& name, QString* error)
-{
-    QByteArray wanted = name.toUtf8();
-    MdbTableDef* def = mdb_read_table_by_name(impl_->mdb, wanted.data(), MDB_TABLE);
-    if (!def) {
-        if (error)
-            *error = QStringLiteral("Die Tabelle \u201E%1\u201C ist in der Datenbank \u201E%2\u201C "
-                                    "nicht vorhanden.")
-                         .arg(name, path_);
-        return nullptr;
-    }
-    auto impl = std::make_unique<Table::Impl>();
-    impl->mdb = impl_->mdb;
-    impl->def = def;
-    if (!mdb_read_columns(def)) {
-        if (error)
-            *error = QStringLiteral("Die Tabelle \u201E%1\u201C der Datenbank \u201E%2\u201C "
-                                    "kann nicht gelesen werden.")
-                         .arg(name, path_);
-        return nullptr;
-    }
-    const int n = int(def->num_cols);
-    impl->buffers.assign(std::size_t(n), std::vector<char>(MDB_BIND_SIZE, '\0'));
-    impl->lengths.assign(std::size_t(n), 0);
-    impl->nulls.assign(std::size_t(n), 1);
-    for (int i = 0; i < n; ++i)
-        mdb_bind_column(def, i + 1, impl->buffers[std::size_t(i)].data(), &impl->lengths[std::size_t(i)]);
-    mdb_rewind_table(def);
-    std::unique_ptr<Table> table(new Table(std::move(impl)));
-    table->name_ = QString::fromUtf8(def->name);
-    return table;
-}
-
-Table::Table(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
-
-Table::~Table() = default;
-
-int Table::columnCount() const
-{
-    return int(impl_->def->num_cols);
-}
-
-QStringList Table::columnNames() const
-{
-    QStringList names;
-    for (int i = 0; i < columnCount(); ++i) names << QString::fromUtf8(impl_->column(i)->name);
-    return names;
-}
-
-QString Table::columnTypeName(int column) const
+QString RowLookup::text(int column) const
 {
     if (column < 0 || column >= columnCount()) return {};
-    return QString::fromUtf8(mdb_get_colbacktype_string(impl_->column(column)));
+    return values[std::size_t(column)].value_or(QString());
 }
 
-int Table::findColumn(const QString& name) const
+QString HelperProgram()
 {
-    for (int i = 0; i < columnCount(); ++i) {
-        if (QString::fromUtf8(impl_->column(i)->name).compare(name, Qt::CaseInsensitive) == 0)
-            return i;
+    const QString fromEnvironment = qEnvironmentVariable("LUMO_MDB_HELPER");
+    if (!fromEnvironment.isEmpty()) return fromEnvironment;
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(kHelperName);
+#ifdef LUMO_LIBEXECDIR
+    if (!QFileInfo(beside).isExecutable()) {
+        const QString installed = QDir(QStringLiteral(LUMO_LIBEXECDIR)).filePath(kHelperName);
+        if (QFileInfo(installed).isExecutable()) return installed;
     }
-    return -1;
+#endif
+    return beside;
 }
 
-void Table::rewind()
+RowLookup LookUpRow(const QString& path, const QString& table, const QString& keyColumn,
+                    const QString& key, int timeoutMs)
 {
-    mdb_rewind_table(impl_->def);
-    impl_->onRow = false;
-    impl_->atEnd = false;
-}
+    // Only a regular file is handed on: a FIFO or a device could block the
+    // reader (the helper checks again, and the time limit holds anyway).
+    if (path.isEmpty() || !QFileInfo(path).isFile()) return {};
 
-bool Table::next()
-{
-    impl_->onRow = !impl_->atEnd && mdb_fetch_row(impl_->def) != 0;
-    if (impl_->onRow)
-        impl_->readNullFlags();
-    else
-        impl_->atEnd = true;
-    return impl_->onRow;
-}
+    QProcess helper;
+    helper.setProgram(HelperProgram());
+    helper.setArguments({path, table, keyColumn, key});
+    helper.setStandardInputFile(QProcess::nullDevice());
+    // libmdb's warnings about a damaged file are no part of the answer.
+    helper.setStandardErrorFile(QProcess::nullDevice());
+    helper.start(QIODevice::ReadOnly);
+    if (!helper.waitForStarted(timeoutMs)) {
+        return Failure(QStringLiteral("Das Programm zum Lesen der Datenbank (%1) kann nicht gestartet "
+                                      "werden: %2")
+                           .arg(QDir::toNativeSeparators(helper.program()), helper.errorString()));
+    }
+    if (!helper.waitForFinished(timeoutMs)) {
+        helper.kill();
+        helper.waitForFinished(kKillWaitMs);
+        return Failure(Damaged(path, QStringLiteral("keine Antwort nach %1 Sekunden")
+                                         .arg(QString::number(timeoutMs / 1000.0, 'g', 3).replace('.', ','))));
+    }
+    if (helper.exitStatus() == QProcess::CrashExit)
+        return Failure(Damaged(path, QStringLiteral("das Leseprogramm brach ab")));
+    if (helper.exitCode() != 0)
+        return Failure(Damaged(path, QStringLiteral("das Leseprogramm endete mit dem Code %1")
+                                         .arg(helper.exitCode())));
 
-QString Table::text(int column) const
-{
-    if (!impl_->onRow || column < 0 || column >= columnCount()) return {};
-    if (impl_->nulls[std::size_t(column)]) return {};
-    const std::vector<char>& buffer = impl_->buffers[std::size_t(column)];
-    return QString::fromUtf8(buffer.data(), qsizetype(qstrnlen(buffer.data(), uint(buffer.size()))));
-}
-
-bool Table::isNull(int column) const
-{
-    if (!impl_->onRow || column < 0 || column >= columnCount()) return true;
-    return impl_->nulls[std::size_t(column)] != 0;
+    const QByteArray output = helper.readAllStandardOutput();
+    const std::optional<mdbrow::Answer> answer =
+        mdbrow::Decode(std::string_view(output.constData(), std::size_t(output.size())));
+    if (!answer) return Failure(Damaged(path, QStringLiteral("unverst\u00E4ndliche Antwort des Leseprogramms")));
+    return FromAnswer(*answer, path, table, keyColumn);
 }
 
 }  // namespace lumo::mdb

@@ -1,81 +1,49 @@
-// Read access to Access (Jet) database files through mdbtools' libmdb:
-// open a file, find a table by name, read its columns in the order the table
-// defines them, and walk its rows with every value as text.
+// Reading one row of an Access database through the helper program
+// lumo-mdb. libmdb trusts the files it reads, and a damaged one can crash it
+// or make it loop; the helper runs it in a process of its own with a time
+// limit, so that such a file becomes a failed lookup with a message text,
+// never a crash or a hang of the program.
 //
-// Values as text: a text value comes unchanged (UTF-8 inside, QString
-// here); a null value is the empty text; numbers and dates come as libmdb
-// renders them (decimal numbers, dates in the C library's "%x %X" form of
-// the current locale); a Yes/No value is "TRUE" or "FALSE".
-//
-// Nothing here shows anything; failures come back as German texts that the
-// caller may show.
+// The helper is found as: the environment variable LUMO_MDB_HELPER when it
+// is set, else "lumo-mdb" beside the program's executable, else (installed
+// builds) in the folder LUMO_LIBEXECDIR.
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
-#include <memory>
+#include <optional>
+#include <vector>
 
 namespace lumo::mdb {
 
-class Table;
+// The helper's time limit for one lookup.
+inline constexpr int kHelperTimeoutMs = 5000;
 
-class Database {
-public:
-    // Opens the file for reading; nullptr when libmdb cannot open it
-    // (missing, unreadable or not a Jet database).
-    static std::unique_ptr<Database> open(const QString& path);
-    ~Database();
-    Database(const Database&) = delete;
-    Database& operator=(const Database&) = delete;
+struct RowLookup {
+    enum class Status {
+        Found,      // values hold the row
+        NoMatch,    // the table holds no row with that key
+        NotOpened,  // no regular file, or not a database libmdb opens
+        Failed,     // error holds a German description of the failure
+    };
+    Status status = Status::NotOpened;
+    // Found only: every column of the row in table order, nullopt for null.
+    std::vector<std::optional<QString>> values;
+    QString error;
 
-    const QString& path() const { return path_; }
-
-    // Names of the user tables in catalog order (system tables left out).
-    QStringList tableNames() const;
-
-    // The table of that name (compared without regard to ASCII case, as the
-    // database does); nullptr with a German description in *error when the
-    // database has no such table or it cannot be read. The table must not
-    // outlive this object.
-    std::unique_ptr<Table> table(const QString& name, QString* error = nullptr);
-
-private:
-    struct Impl;
-    explicit Database(std::unique_ptr<Impl> impl, QString path);
-    std::unique_ptr<Impl> impl_;
-    QString path_;
-};
-
-class Table {
-public:
-    ~Table();
-    Table(const Table&) = delete;
-    Table& operator=(const Table&) = delete;
-
-    const QString& name() const { return name_; }
-    int columnCount() const;
-    QStringList columnNames() const;
-    // libmdb's name of the column's type ("Text", "Long Integer", "Boolean").
-    QString columnTypeName(int column) const;
-    // Index of the named column (without regard to case), -1 when absent.
-    int findColumn(const QString& name) const;
-
-    // Starts again before the first row.
-    void rewind();
-    // Moves to the next row in stored order; false after the last one.
-    bool next();
-    // Value of a column of the current row as text (see the top of the file).
+    // The value of a column as text: a null value, or a column beyond the
+    // row, is the empty text.
     QString text(int column) const;
-    // Whether the value is null. A Yes/No value is never null.
-    bool isNull(int column) const;
-
-private:
-    friend class Database;
-    struct Impl;
-    explicit Table(std::unique_ptr<Impl> impl);
-    std::unique_ptr<Impl> impl_;
-    QString name_;
+    int columnCount() const { return int(values.size()); }
 };
+
+// Path of the helper program (see the top of the file).
+QString HelperProgram();
+
+// The first row of the table whose key column holds exactly key (compared
+// as text; a null key matches nothing). Table and column names are compared
+// without regard to case.
+RowLookup LookUpRow(const QString& path, const QString& table, const QString& keyColumn,
+                    const QString& key, int timeoutMs = kHelperTimeoutMs);
 
 }  // namespace lumo::mdb

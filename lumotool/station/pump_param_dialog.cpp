@@ -3,10 +3,14 @@
 #include "core/title_width.h"
 
 #include "core/device_link.h"
+#include "core/data_exchange.h"
 #include "core/device_map.h"
+#include "core/ui_seam.h"
 #include "resources/resources.h"
+#include "session/reads.h"
 #include "station/station_database.h"
 
+#include <QDir>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -25,10 +29,7 @@ const QString PumpParamDialog::kTitle = QStringLiteral("Mavik - Lumo 05     Anze
 
 namespace {
 
-void setTextIfChanged(QLineEdit* e, const QString& text)
-{
-    if (e->text() != text) e->setText(text);
-}
+const QString kNoticeCaption = QStringLiteral("Mavik_Lumo 05");
 
 // One labelled single-line edit in a grid row. The accessible name is the
 // label without its colon.
@@ -150,16 +151,6 @@ void PumpParamDialog::buildControls()
     connect(okButton_, &QPushButton::clicked, this, [this] { OnOK(); });
 }
 
-QWidget* PumpParamDialog::control(int id) const
-{
-    const auto widgets = findChildren<QWidget*>();
-    for (QWidget* w : widgets) {
-        const QVariant v = w->property("controlId");
-        if (v.isValid() && v.toInt() == id) return w;
-    }
-    return nullptr;
-}
-
 void PumpParamDialog::UpdateData(bool saveAndValidate)
 {
     struct Binding {
@@ -176,7 +167,7 @@ void PumpParamDialog::UpdateData(bool saveAndValidate)
         if (saveAndValidate)
             *b.value = b.edit->text();
         else
-            setTextIfChanged(b.edit, *b.value);
+            SetTextIfChanged(b.edit, *b.value);
     }
 }
 
@@ -216,14 +207,12 @@ bool PumpParamDialog::OnInitDialog()
     // is no record to show or save, so nothing typed here could be kept:
     // the fields stay empty and cannot be edited.
     DeviceLink link;
-    uint8_t bytes[map::kIdentLength] = {};
-    if (link.ReadProgram(map::kIdentAddress, map::kIdentLength, bytes) != 0) {
+    if (session::ReadIdentification(link, &values_.ident) != 0) {
         values_ = Values{};
         setEditable(false);
         UpdateData(false);
         return false;
     }
-    values_.ident = DecodeIdentification(bytes);
 
     StationDatabase db;
     db.LoadRecord(values_.ident);
@@ -256,7 +245,20 @@ void PumpParamDialog::OnOK()
         StationDatabase db;
         db.LoadRecord(values_.ident);
         const QString diag = diagnosisType();
-        if (!db.RecordText().isEmpty()) {
+        if (!db.RecordText().isEmpty() && !db.RecordIsComplete()) {
+            // Changing it could damage the records behind it; the user is
+            // told once, instead of the dialog closing as if it had saved.
+            Message message;
+            message.text = QStringLiteral("Der Eintrag \u201EID-Nummer=%1\u201C in der Datei \u201E%2\u201C ist "
+                                          "besch\u00E4digt (\u201EDiag-Typ=\u201C oder \u201E]\u201C fehlt). "
+                                          "Er kann erst ge\u00E4ndert werden, wenn sein Text repariert ist; "
+                                          "die \u00C4nderungen wurden nicht gespeichert.")
+                               .arg(values_.ident, QDir::toNativeSeparators(db.filePath()));
+            message.caption = kNoticeCaption;
+            message.icon = MsgIcon::Warning;
+            message.parent = this;
+            ui().showMessage(message);
+        } else if (!db.RecordText().isEmpty()) {
             // Every setter writes the whole file; all fields are written.
             db.WriteZsBj(values_.zsBj);
             db.WriteZsMarke(values_.zsMarke);

@@ -13,6 +13,8 @@
 // lives in the two radio buttons, which start with neither selected.
 #pragma once
 
+#include "core/control_tag.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -82,7 +84,7 @@ public:
     // else "2".
     QString diagnosisType() const;
     // The control with the given id (nullptr for an unknown id).
-    QWidget* control(int id) const;
+    QWidget* control(int id) const { return FindControl(this, id); }
 
 private:
     void buildControls();

@@ -1,12 +1,13 @@
 #include "station/pump_record.h"
 
+#include "core/data_paths.h"
 #include "core/ui_seam.h"
 #include "station/mdb_reader.h"
 
 #include <QCoreApplication>
 #include <QDir>
 
-#include <memory>
+#include <optional>
 
 namespace lumo {
 
@@ -26,51 +27,27 @@ void showDatabaseMessage(const QString& text, MsgIcon icon)
     ui().showMessage(m);
 }
 
-// One table of one database file, opened for a lookup, with the position of
-// its key column.
-struct OpenTable {
-    std::unique_ptr<mdb::Database> database;
-    std::unique_ptr<mdb::Table> table;  // declared after database: closed first
-    int keyColumn = -1;
-};
-
-// Opens the file and finds the table and its key column. On failure shows
-// the message (a file that does not open: the stop icon; a table or column
-// the file lacks: the exclamation icon) and returns false.
-bool openTable(const QString& path, const QString& tableName, const QString& keyName, OpenTable& out)
+// Looks up the first row of the table whose key column holds exactly key
+// (lumo-mdb does the reading, see mdb_reader.h). On failure shows the
+// message (a file that does not open: the stop icon; anything the database
+// layer reports, a damaged file among it: its own text with the exclamation
+// icon) and returns nullopt.
+std::optional<mdb::RowLookup> lookUp(const QString& path, const QString& table, const QString& keyColumn,
+                                     const QString& key)
 {
-    out.database = mdb::Database::open(path);
-    if (!out.database) {
+    mdb::RowLookup row = mdb::LookUpRow(path, table, keyColumn, key);
+    switch (row.status) {
+    case mdb::RowLookup::Status::NotOpened:
         showDatabaseMessage(kDatabaseOpenError, MsgIcon::Stop);
-        return false;
+        return std::nullopt;
+    case mdb::RowLookup::Status::Failed:
+        showDatabaseMessage(row.error, MsgIcon::Warning);
+        return std::nullopt;
+    case mdb::RowLookup::Status::Found:
+    case mdb::RowLookup::Status::NoMatch:
+        break;
     }
-    QString error;
-    out.table = out.database->table(tableName, &error);
-    if (!out.table) {
-        showDatabaseMessage(error, MsgIcon::Warning);
-        return false;
-    }
-    out.keyColumn = out.table->findColumn(keyName);
-    if (out.keyColumn < 0) {
-        showDatabaseMessage(QStringLiteral("Die Spalte \u201E%1\u201C ist in der Tabelle \u201E%2\u201C der "
-                                           "Datenbank \u201E%3\u201C nicht vorhanden.")
-                                .arg(keyName, tableName, path),
-                            MsgIcon::Warning);
-        return false;
-    }
-    return true;
-}
-
-// Moves to the first row whose key column holds exactly `key`. The value is
-// compared as text, never put into a query, so quotes or other characters
-// in it have no meaning of their own. A null key equals nothing, not even
-// the empty text.
-bool findFirstRow(mdb::Table& table, int keyColumn, const QString& key)
-{
-    while (table.next()) {
-        if (!table.isNull(keyColumn) && table.text(keyColumn) == key) return true;
-    }
-    return false;
+    return row;
 }
 
 }  // namespace
@@ -81,25 +58,24 @@ PumpRecord::~PumpRecord() = default;
 
 QString PumpRecord::parameterDatabasePath() const
 {
-    const QString dir = databaseDir_.isEmpty() ? QCoreApplication::applicationDirPath() : databaseDir_;
-    return QDir(dir).filePath(kParameterDatabaseFile);
+    if (databaseDir_.isEmpty()) return FindDataFile(kParameterDatabaseFile);
+    return QDir(databaseDir_).filePath(kParameterDatabaseFile);
 }
 
 QString PumpRecord::diagnosisDatabasePath() const
 {
-    const QString dir = databaseDir_.isEmpty() ? QCoreApplication::applicationDirPath() : databaseDir_;
-    return QDir(dir).filePath(kDiagnosisDatabaseFile);
+    if (databaseDir_.isEmpty()) return FindDataFile(kDiagnosisDatabaseFile);
+    return QDir(databaseDir_).filePath(kDiagnosisDatabaseFile);
 }
 
 bool PumpRecord::LookupParameters(const QString& id)
 {
-    OpenTable params;
-    if (!openTable(parameterDatabasePath(), kParameterTable, kParameterKey, params)) return false;
+    const std::optional<mdb::RowLookup> row = lookUp(parameterDatabasePath(), kParameterTable, kParameterKey, id);
+    if (!row) return false;
     // The type belongs to this number only: without a matching row (or a
     // row without a type column) it is empty, never a former number's type.
     diagnosisType_.clear();
-    if (findFirstRow(*params.table, params.keyColumn, id) && params.table->columnCount() > kTypeColumn)
-        diagnosisType_ = params.table->text(kTypeColumn);
+    if (row->columnCount() > kTypeColumn) diagnosisType_ = row->text(kTypeColumn);
     return true;
 }
 
@@ -112,13 +88,12 @@ bool PumpRecord::LookupDiagnosis(const QString& id)
     }
     if (!LookupParameters(id)) return false;
 
-    OpenTable diagnosis;
-    if (!openTable(diagnosisDatabasePath(), kDiagnosisTable, kDiagnosisKey, diagnosis)) return false;
-    mdb::Table& table = *diagnosis.table;
-    if (!findFirstRow(table, diagnosis.keyColumn, diagnosisType_)) return true;
-
-    for (int i = 1; i < table.columnCount() && i <= kLastDiagnosisColumn; ++i) {
-        const QString value = table.text(i);
+    const std::optional<mdb::RowLookup> row =
+        lookUp(diagnosisDatabasePath(), kDiagnosisTable, kDiagnosisKey, diagnosisType_);
+    if (!row) return false;
+    // Without a matching row the loop reads nothing.
+    for (int i = 1; i < row->columnCount() && i <= kLastDiagnosisColumn; ++i) {
+        const QString value = row->text(i);
         if (i % 2 == 1)
             entries_[std::size_t((i - 1) / 2)].level = value == QLatin1String("1") ? 1 : 0;
         else

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -112,6 +113,27 @@ QByteArray BuildRecord(const RecordValues& v) {
 }  // namespace station
 
 namespace {
+
+// A save killed between the moment QSaveFile gives its temporary file a
+// name and the rename leaves "<file>.XXXXXX" (six random letters) beside
+// the file. The next successful save removes such files; a name that reads
+// like a word (all small, all capital, or a capital and small letters, as
+// in "MavikDatenbank.txt.backup") is left alone, as a user may have put a
+// copy there. Links are never removed.
+void RemoveStaleTemporaries(const QString& filePath) {
+    const QFileInfo file(filePath);
+    static const QRegularExpression kTemporary(QStringLiteral("^[A-Za-z]{6}$"));
+    static const QRegularExpression kWord(QStringLiteral("^([a-z]{6}|[A-Z]{6}|[A-Z][a-z]{5})$"));
+    const QString prefix = file.fileName() + QLatin1Char('.');
+    const QDir folder = file.absoluteDir();
+    for (const QFileInfo& entry : folder.entryInfoList({prefix + QStringLiteral("??????")},
+                                                       QDir::Files | QDir::Hidden | QDir::System)) {
+        const QString suffix = entry.fileName().mid(prefix.size());
+        if (entry.isSymLink() || !kTemporary.match(suffix).hasMatch() || kWord.match(suffix).hasMatch())
+            continue;
+        QFile::remove(entry.filePath());
+    }
+}
 
 // Caption of the program's own notices.
 const QString kAppCaption = QStringLiteral("Mavik_Lumo 05");
@@ -278,9 +300,19 @@ void StationDatabase::SaveFile() {
     QDir().mkpath(folder);  // a failure shows up when the file is opened
 
     // Written beside the old file and renamed over it: a crash or a full
-    // disk leaves either the old or the new file whole.
+    // disk leaves either the old or the new file whole. Where the folder
+    // lets no file be created beside it but the file itself is writable
+    // (on Windows the Windows folder, for ordinary users), the file is
+    // written in place instead, as the only way to store anything.
     QSaveFile file(filePath_);
+    file.setDirectWriteFallback(true);  // Qt does this on Unix only
     if (!file.open(QIODevice::WriteOnly)) {
+#ifndef Q_OS_UNIX
+        if (QFileInfo(filePath_).isFile()) {
+            writeInPlace();
+            return;
+        }
+#endif
         showFileError(file.errorString());
         return;
     }
@@ -294,7 +326,18 @@ void StationDatabase::SaveFile() {
         showFileError(error);
         return;
     }
-    if (!file.commit()) showFileError(file.errorString());
+    if (!file.commit()) {
+        showFileError(file.errorString());
+        return;
+    }
+    RemoveStaleTemporaries(filePath_);
+}
+
+void StationDatabase::writeInPlace() {
+    QFile file(filePath_);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(fileText_) != fileText_.size() || !file.flush())
+        showFileError(file.errorString());
 }
 
 }  // namespace lumo

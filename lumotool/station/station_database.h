@@ -87,7 +87,9 @@ QByteArray BuildRecord(const RecordValues& values);
 // Reads and changes the station file for one identification number. Short-
 // lived: load one record, read or change its fields, destroy. No file stays
 // open between calls; every change rewrites the whole file, through a
-// temporary file renamed over the old one, so the file is always whole.
+// temporary file renamed over the old one, so the file is always whole;
+// only where the folder lets no temporary file be created is the file
+// written in place.
 class StationDatabase {
 public:
     // Works on the file at DefaultFilePath().
@@ -146,6 +148,9 @@ public:
 
     // The loaded record from its "[" to its "]"; empty when not found.
     QByteArray RecordText() const { return recordText_; }
+    // Whether the loaded record has its "Diag-Typ" key and closing "]". A
+    // record edited by hand without them is read, but never changed.
+    bool RecordIsComplete() const { return recordComplete_; }
     QByteArray FileText() const { return fileText_; }
     QString Identification() const { return id_; }
 
@@ -153,6 +158,9 @@ private:
     QString readField(const char* key, QString& field);
     void writeField(const char* key, QString& field, const QString& value);
     void showFileError(const QString& description);
+    // Writes the held file text into the file itself, without a temporary
+    // file: only where the folder refuses one.
+    void writeInPlace();
     // Reads the whole file into text. Returns false and leaves a message
     // text in error when the file exists but cannot be read; a missing file
     // sets missing and returns false.

@@ -5,6 +5,12 @@
  * and a baud rate, and moves single bytes with a time limit. All state (the
  * handle and the wait time) is module state, once per process. Every call
  * reports through an integer status code; nothing is shown, nothing thrown.
+ *
+ * Trace: when the environment variable SERLINK_TRACE names a file ("-" for
+ * standard error) at the moment Init_Serlink opens the port, the library
+ * appends a line for every event of that connection to it: the open (or why
+ * it failed), the bytes sent and received per burst, time-outs, line errors
+ * and the close, each with the milliseconds since the open.
  */
 #ifndef SERLINK_H
 #define SERLINK_H

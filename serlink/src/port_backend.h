@@ -18,6 +18,7 @@
 #define SERLINK_PORT_BACKEND_H
 
 #include <cstdint>
+#include <string>
 
 #include "serlink.h"
 
@@ -146,6 +147,13 @@ public:
     virtual uint32_t last_error() = 0;
     // Millisecond clock that wraps at 2^32 (like GetTickCount).
     virtual uint32_t tick_ms() = 0;
+
+    // For the trace: the operating system's own text of the last failure
+    // with its own number ("No such file or directory (errno 2)"), before it
+    // was turned into the Windows numbering; empty when there is none.
+    virtual std::string last_error_text() { return {}; }
+    // For the trace: what a device name reaches on this system.
+    virtual std::string device_path(const char* device) { return device; }
 
     // Called by the read loop while the input queue is empty: give up the
     // processor until input may have arrived, for at most max_ms. A backend

@@ -5,6 +5,7 @@
 #define SERLINK_PORT_MODULE_H
 
 #include <cstdint>
+#include <memory>
 
 #include "port_backend.h"
 #include "serlink.h"
@@ -13,13 +14,17 @@ namespace serlink {
 
 class PortModule {
 public:
-    explicit PortModule(PortBackend& backend) : backend_(backend) {}
+    explicit PortModule(PortBackend& backend);
+    ~PortModule();
     PortModule(const PortModule&) = delete;
     PortModule& operator=(const PortModule&) = delete;
 
     int32_t Init(const char* port, int32_t baud);
     int32_t Exit();
-    serlink_handle_t GetHandle() const { return handle_; }
+    // Also ends a burst of bytes in the trace, so that a caller that asks
+    // for the handle before writing its own trace line finds every byte
+    // before it written out.
+    serlink_handle_t GetHandle();
     serlink_handle_t SetHandle(serlink_handle_t handle);
     uint32_t SetWaitTime(uint32_t ms);
     int32_t IsDataAvailable();
@@ -35,14 +40,27 @@ public:
 private:
     // The code for a failed system call: its error number mapped like a flag
     // word (-1157 when there is none), after the port's error flags have been
-    // reset.
-    int32_t SystemFailure();
+    // reset. call names the failed step for the trace.
+    int32_t SystemFailure(const char* call);
+    // Init's steps once the trace is chosen; failed_step names the system
+    // call that failed, if one did.
+    int32_t Open(const char* port, int32_t baud, const char*& failed_step);
     // Milliseconds from start to the clock now, correct across the wrap.
     uint32_t Elapsed(uint32_t start) { return backend_.tick_ms() - start; }
     // How long the wait hooks may sleep: until just past the time limit.
     uint32_t Remaining(uint32_t elapsed) const;
 
+    // The line trace SERLINK_TRACE asks for, chosen at each open (defined in
+    // port_module.cpp). tracing_ is the one test on the way of every call
+    // while it is off.
+    class Trace;
+    void TraceOpen(const char* port, int32_t baud, int32_t rc, const char* failed_step);
+    // Writes the failure SystemFailure noted last, with the code returned.
+    void TraceFailure(int32_t rc);
+
     PortBackend& backend_;
+    bool tracing_ = false;
+    std::unique_ptr<Trace> trace_;
     serlink_handle_t handle_ = SERLINK_INVALID_HANDLE;
     uint32_t wait_time_ = 2000;
     PortSettings settings_;

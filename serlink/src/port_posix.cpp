@@ -1,11 +1,11 @@
 #include "port_posix.h"
 
+#include "line_trace.h"
+#include "port_names.h"
+
 #include <fcntl.h>
 #include <poll.h>
-#include <pwd.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -13,7 +13,6 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 #include <ctime>
 
 #if defined(__linux__)
@@ -89,25 +88,6 @@ void poll_for(int fd, short events, uint32_t ms) {
     (void)poll(&p, 1, poll_timeout(ms));
 }
 
-// "COMn" (any case, n from 1, no leading zero) gives n; else 0.
-unsigned com_number(const char* device) {
-    if (strncasecmp(device, "COM", 3) != 0) {
-        return 0;
-    }
-    const char* digits = device + 3;
-    if (*digits < '1' || *digits > '9' || std::strlen(digits) > 3) {
-        return 0;
-    }
-    unsigned n = 0;
-    for (const char* p = digits; *p; ++p) {
-        if (*p < '0' || *p > '9') {
-            return 0;
-        }
-        n = n * 10 + static_cast<unsigned>(*p - '0');
-    }
-    return n;
-}
-
 // Drops a modem line for "disable", raises it for "enable"; leaves it to the
 // driver for handshake. Errors are ignored.
 void set_line(int fd, int line, uint8_t control) {
@@ -141,34 +121,37 @@ uint32_t PosixBackend::windows_error(int posix_errno) {
 }
 
 std::string PosixBackend::resolve_device(const char* device) {
-    if (std::strchr(device, '/') != nullptr) {
-        return device;
-    }
-    std::string folder;
-    if (const char* env = std::getenv("SERLINK_PORTS_DIR"); env != nullptr && *env != '\0') {
-        folder = env;
-    } else {
-        const char* home = std::getenv("HOME");
-        if (home == nullptr || *home == '\0') {
-            const passwd* pw = getpwuid(getuid());
-            home = pw != nullptr ? pw->pw_dir : "";
-        }
-        folder = std::string(home) + "/.config/serlink/ports";
-    }
-    std::string entry = folder + "/" + device;
-    struct stat st;
-    if (lstat(entry.c_str(), &st) == 0) {
-        return entry;  // a dangling link stays what it is and fails to open
-    }
-    if (unsigned n = com_number(device); n != 0) {
-        return "/dev/ttyS" + std::to_string(n - 1);
-    }
-    return entry;
+    return portnames::Resolve(device).path;
 }
 
 bool PosixBackend::fail(int posix_errno) {
     last_error_ = windows_error(posix_errno);
+    last_errno_ = posix_errno;
     return false;
+}
+
+std::string PosixBackend::last_error_text() {
+    return last_errno_ == 0 ? std::string() : linktrace::os_error_text(static_cast<unsigned long>(last_errno_));
+}
+
+std::string PosixBackend::device_path(const char* device) {
+    if (device == nullptr || *device == '\0') {
+        return {};
+    }
+    // The path opened, and where its links end when that differs (for a
+    // link that points nowhere: where it points).
+    std::string path = resolve_device(device);
+    std::string target;
+    if (char* real = ::realpath(path.c_str(), nullptr); real != nullptr) {
+        target = real;
+        std::free(real);
+    } else {
+        char link[PATH_MAX];
+        const ssize_t n = ::readlink(path.c_str(), link, sizeof link - 1);
+        if (n > 0) target.assign(link, static_cast<std::size_t>(n));
+    }
+    if (!target.empty() && target != path) path += " (" + target + ")";
+    return path;
 }
 
 bool PosixBackend::check_tty(serlink_handle_t h) {
@@ -188,22 +171,12 @@ serlink_handle_t PosixBackend::open(const char* device) {
         fail(ENOENT);
         return SERLINK_INVALID_HANDLE;
     }
-    const std::string path = resolve_device(device);
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
+    // Only a terminal is a port, and only one user at a time may hold it;
+    // on refusal nothing stays open.
+    portnames::OpenStep step;
+    const int fd = portnames::OpenPort(resolve_device(device), &step);
     if (fd < 0) {
         fail(errno);
-        return SERLINK_INVALID_HANDLE;
-    }
-    // Only a terminal is a port (a regular file or /dev/null opens fine), and
-    // only one user at a time may hold it. On refusal nothing stays open.
-    termios t;
-    if (tcgetattr(fd, &t) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        int err = errno;
-        ::close(fd);
-        fail(err);
         return SERLINK_INVALID_HANDLE;
     }
 #if defined(__linux__) && defined(TIOCGSERIAL) && defined(ASYNC_LOW_LATENCY)

@@ -47,6 +47,8 @@ public:
     bool close(serlink_handle_t h) override;
     uint32_t last_error() override { return last_error_; }
     uint32_t tick_ms() override;
+    std::string last_error_text() override;
+    std::string device_path(const char* device) override;
     void wait_input(serlink_handle_t h, uint32_t max_ms) override;
     void wait_output(serlink_handle_t h, uint32_t max_ms) override;
 
@@ -70,6 +72,7 @@ private:
     uint32_t line_errors(int fd);
 
     uint32_t last_error_ = 0;
+    int last_errno_ = 0;  // the system's own number behind last_error_
     PortTimeouts timeouts_;
     std::map<int, LineCounts> counts_;
 };

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "line_trace.h"
 #include "port_backend.h"
 
 namespace serlink {
@@ -35,8 +36,7 @@ public:
     serlink_handle_t open(const char* device) override {
         // "\\.\" reaches every device by its name; COM10 and above can only be
         // opened this way, and it is harmless for COM1..COM9.
-        std::string path = device;
-        if (path.rfind("\\\\.\\", 0) != 0) path = "\\\\.\\" + path;
+        const std::string path = device_path(device);
         HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0 /* no sharing */,
                                nullptr, OPEN_EXISTING, 0 /* synchronous */, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
@@ -170,6 +170,16 @@ public:
     uint32_t last_error() override { return m_last_error; }
 
     uint32_t tick_ms() override { return GetTickCount(); }
+
+    std::string last_error_text() override {
+        return m_last_error == 0 ? std::string() : linktrace::os_error_text(m_last_error);
+    }
+
+    std::string device_path(const char* device) override {
+        std::string path = device;
+        if (path.rfind("\\\\.\\", 0) != 0) path = "\\\\.\\" + path;
+        return path;
+    }
 
     // A synchronous handle offers no wait with a time limit (WaitCommEvent
     // would block until the event, however long), so the wait is a short

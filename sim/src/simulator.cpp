@@ -1,5 +1,7 @@
 #include "gardosim/simulator.h"
 
+#include "line_trace.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <pwd.h>
@@ -105,17 +107,6 @@ struct Simulator::Impl {
         if (!memory.save(opts.memoryFile, Clock::now(), &err)) std::fprintf(stderr, "gardosim: %s\n", err.c_str());
     }
 
-    static std::string hex(const std::vector<uint8_t>& bytes) {
-        std::string s;
-        char b[4];
-        for (uint8_t v : bytes) {
-            std::snprintf(b, sizeof b, "%02X ", v);
-            s += b;
-        }
-        if (!s.empty()) s.pop_back();
-        return s;
-    }
-
     void handle(const Frame& frame, Clock::time_point done) {
         FaultOutcome out;
         {
@@ -123,12 +114,11 @@ struct Simulator::Impl {
             Answer a = respond(frame, memory, done);
             out = faults.apply(frame.kind == FrameKind::Read, std::move(a.reply));
             if (a.memoryChanged) saveIfWanted();
-            LogEntry e{done, frame.raw, out.silent ? std::vector<uint8_t>{} : out.reply, out.kind};
+            LogEntry e{done, frame.raw, out.silent ? std::vector<uint8_t>{} : out.reply, out.kind, out.delayMs};
             if (opts.logToStderr) {
-                const double t = std::chrono::duration<double>(done - started).count();
-                std::fprintf(stderr, "%.6f > %s  < %s%s%s\n", t, hex(e.request).c_str(),
-                             out.silent ? "(silence)" : hex(e.reply).c_str(), out.kind == FaultKind::None ? "" : "  fault ",
-                             out.kind == FaultKind::None ? "" : faultName(out.kind));
+                std::string text;
+                for (const std::string& line : logLines(e, started)) text += line;
+                std::fputs(text.c_str(), stderr);
             }
             log.push_back(std::move(e));
             while (log.size() > kMaxLogEntries) log.pop_front();
@@ -199,6 +189,23 @@ struct Simulator::Impl {
         slave.clear();
     }
 };
+
+std::vector<std::string> logLines(const LogEntry& entry, Clock::time_point origin) {
+    auto ms = [origin](Clock::time_point t) { return std::chrono::duration<double, std::milli>(t - origin).count(); };
+    const std::string fault =
+        entry.fault == FaultKind::None ? std::string() : std::string(" (fault ") + faultName(entry.fault) + ")";
+    std::vector<std::string> lines;
+    lines.push_back(linktrace::Writer::format(ms(entry.time), "gardosim",
+                                              "recv " + linktrace::hex(entry.request.data(), entry.request.size())));
+    if (entry.reply.empty()) {
+        lines.push_back(linktrace::Writer::format(ms(entry.time), "gardosim", "silence" + fault));
+    } else {
+        const auto sent = entry.time + std::chrono::milliseconds(entry.delayMs);
+        lines.push_back(linktrace::Writer::format(
+            ms(sent), "gardosim", "send " + linktrace::hex(entry.reply.data(), entry.reply.size()) + fault));
+    }
+    return lines;
+}
 
 Simulator::Simulator(Options options) : d_(std::make_unique<Impl>(std::move(options))) {}
 

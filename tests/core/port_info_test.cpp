@@ -139,45 +139,40 @@ TEST(PortInfo, PermissionTextSuggestsTheOwningGroup)
 
 TEST(PortInfo, ListsDevicesWithTheirComNumbers)
 {
-    // A fake /dev and /sys: two serial ports with hardware (ttyS0, ttyS1),
-    // one without (ttyS5), a USB adapter with a by-id name and an entry COM4.
+    // What the system reports: two serial ports and two USB adapters, one
+    // reached through an entry COM4, one with no entry.
     QTemporaryDir root;
-    QDir().mkpath(root.filePath(QStringLiteral("dev")));
-    const QString dev = QDir(root.filePath(QStringLiteral("dev"))).canonicalPath();
-    const QString sys = root.filePath(QStringLiteral("sys"));
-    QDir().mkpath(dev + QStringLiteral("/serial/by-id"));
-    auto touch = [](const QString& path) {
-        QFile f(path);
+    const QString dev = QDir(root.path()).canonicalPath();
+    for (const char* name : {"ttyUSB0", "ttyACM0"}) {
+        QFile f(dev + QLatin1Char('/') + QLatin1String(name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    };
-    for (const char* name : {"ttyS0", "ttyS1", "ttyS5", "ttyUSB0", "ttyACM0", "tty1"})
-        touch(dev + QLatin1Char('/') + QLatin1String(name));
-    for (const auto& [name, type] : {std::pair{"ttyS0", "4"}, {"ttyS1", "4"}, {"ttyS5", "0"}}) {
-        QDir().mkpath(sys + QLatin1Char('/') + QLatin1String(name));
-        QFile f(sys + QLatin1Char('/') + QLatin1String(name) + QStringLiteral("/type"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(type);
-        f.write("\n");
     }
-    QFile::link(dev + QStringLiteral("/ttyUSB0"), dev + QStringLiteral("/serial/by-id/usb-FTDI_Cable_A1-if00-port0"));
-
+    const QList<SerialDevice> system = {
+        {QStringLiteral("/dev/ttyS0"), {}, {}, {}, 0},
+        {QStringLiteral("/dev/ttyS1"), {}, {}, {}, 0},
+        {dev + QStringLiteral("/ttyUSB0"), QStringLiteral("FT232R USB UART"), QStringLiteral("FTDI"),
+         QStringLiteral("A12345"), 0},
+        {dev + QStringLiteral("/ttyACM0"), QStringLiteral("CDC"), {}, {}, 0},
+    };
     PortsFolder ports;
     ports.link(QStringLiteral("COM4"), dev + QStringLiteral("/ttyUSB0"));
     // An entry COM2 that points elsewhere hides the ttyS1 default.
     ports.link(QStringLiteral("COM2"), QStringLiteral("/dev/null"));
 
-    const auto devices = PortInfo::ListSerialDevices(dev, sys);
-    EXPECT_TRUE(PortInfo::DeviceListText(devices).contains(QStringLiteral("COM4 = ") + dev + QStringLiteral("/ttyUSB0")));
+    const auto devices = PortInfo::ListSerialDevices(system);
     QStringList seen;
-    for (const auto& d : devices) {
-        const QString path = d.path.startsWith(dev + QLatin1Char('/')) ? d.path.mid(dev.size() + 1) : d.path;
-        seen << QStringLiteral("%1|%2|%3").arg(path).arg(d.comNumber).arg(d.byId);
-    }
+    for (const auto& d : devices)
+        seen << QStringLiteral("%1|%2").arg(QFileInfo(d.path).fileName()).arg(d.comNumber);
     // COM2 is listed with what it points at, even though that is no serial device.
-    EXPECT_EQ(seen, QStringList({QStringLiteral("ttyS0|1|"), QStringLiteral("/dev/null|2|"),
-                                 QStringLiteral("ttyUSB0|4|usb-FTDI_Cable_A1-if00-port0"),
-                                 QStringLiteral("ttyACM0|0|"), QStringLiteral("ttyS1|0|")}))
+    // The unnumbered ones follow by path.
+    EXPECT_EQ(seen, QStringList({QStringLiteral("ttyS0|1"), QStringLiteral("null|2"), QStringLiteral("ttyUSB0|4"),
+                                 QStringLiteral("ttyS1|0"), QStringLiteral("ttyACM0|0")}))
         << seen.join(QLatin1Char(' ')).toStdString();
+    // How a technician tells the adapters apart.
+    const QString text = PortInfo::DeviceListText(devices);
+    EXPECT_TRUE(text.contains(QStringLiteral("COM4 = ") + dev + QStringLiteral("/ttyUSB0 (FT232R USB UART, FTDI, A12345)\n")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(dev + QStringLiteral("/ttyACM0 (ohne COM-Nummer) (CDC)"))) << text.toStdString();
 }
 
 TEST(PortInfo, ListsPortsFolderEntriesOutsideTheDeviceFolder)
@@ -195,7 +190,7 @@ TEST(PortInfo, ListsPortsFolderEntriesOutsideTheDeviceFolder)
     ports.link(QStringLiteral("COM3"), dev + QStringLiteral("/gone"));
     ports.link(QStringLiteral("sim"), pty.slave);
 
-    const auto devices = PortInfo::ListSerialDevices(dev, dev + QStringLiteral("/sys"));
+    const auto devices = PortInfo::ListSerialDevices(QList<SerialDevice>{});
     QStringList seen;
     for (const auto& d : devices)
         seen << QStringLiteral("%1|%2").arg(d.comNumber).arg(d.path);

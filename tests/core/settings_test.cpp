@@ -32,4 +32,11 @@ TEST(Settings, AValueThatIsNoNumberReadsAsZero)
     s.setValue(QStringLiteral("Einstellungen/Schnittstelle"), QStringLiteral("drei"));
     s.sync();
     EXPECT_EQ(Settings::ReadPort(), 0);
+
+    // Numbers an int cannot hold are no port either (not a wrapped one).
+    for (const char* text : {"2147483648", "4294967297", "-2147483649", "99999999999999999999"}) {
+        s.setValue(QStringLiteral("Einstellungen/Schnittstelle"), QString::fromLatin1(text));
+        s.sync();
+        EXPECT_EQ(Settings::ReadPort(), 0) << text;
+    }
 }

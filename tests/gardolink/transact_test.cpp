@@ -5,6 +5,7 @@
 #include "fake_serial.h"
 #include "frames.h"
 #include "gardolink.h"
+#include "trace_line.h"
 #include "transact.h"
 
 using gardo::test::FakeSerial;
@@ -232,5 +233,40 @@ TEST(AutoRun, SendsTheCommandOnlyFrom18) {
         port.replies.push_back({'0'});
         EXPECT_EQ(gardo::auto_run(port, kStation), GARDO_FAULTY);
         EXPECT_EQ(port.requests, 1);
+    }
+}
+
+// The record each transaction fills for the trace, as the trace line reads it.
+TEST(TraceLine, NamesWhatBecameOfEachRequest) {
+    {
+        FakeSerial port;
+        port.pending = {0x11, 0x22};
+        port.replies.push_back({0xC0, 0x15, 0x01, 0x07, 0x1C});
+        gardo::Record rec;
+        uint8_t dest[1];
+        const int32_t rc = gardo::read_transaction(port, kStation, 0x82, 3, 1, dest, rec);
+        EXPECT_EQ(gardo::transaction_line(0x82, 3, 1, rec, rc, 1.5),
+                  "Read_Clock (82) clock address 3 count 1: dropped 2 pending bytes; attempt 1 reply type 15, "
+                  "not 14; status 4 GARDO_BAD_TYPE after 1 attempt, 1.500 ms");
+    }
+    {
+        FakeSerial port;
+        port.replies = {{}, {'P'}};
+        gardo::Record rec;
+        const uint8_t src[2] = {1, 2};
+        const int32_t rc = gardo::write_transaction(port, kStation, 0xA0, 1184, 2, src, rec);
+        EXPECT_EQ(gardo::transaction_line(0xA0, 1184, 2, rec, rc, 0),
+                  "Write_Program (A0) program address 1184 count 2: attempt 1 silence (-1154 "
+                  "SERLINK_E_READ_TIMEOUT); attempt 2 reply \"P\" (rejected); status 1 GARDO_REJECTED after 2 "
+                  "attempts, 0.000 ms");
+    }
+    {
+        FakeSerial port;
+        port.writeError = SERLINK_E_WRITE_TIMEOUT;
+        gardo::Record rec;
+        const int32_t rc = gardo::short_command(port, kStation, 0xC8, rec);
+        EXPECT_EQ(gardo::transaction_line(0xC8, 0, 0, rec, rc, 2),
+                  "PKeys_State on (C8): attempt 1 send failed (-1153 SERLINK_E_WRITE_TIMEOUT); status -1153 "
+                  "SERLINK_E_WRITE_TIMEOUT after 1 attempt, 2.000 ms");
     }
 }

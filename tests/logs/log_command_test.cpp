@@ -1,7 +1,7 @@
 // The "Log-Dateien" command of the main dialog against the simulated
 // controller, and its two small dialogs.
 #include "core/device_map.h"
-#include "core/port_dialog.h"
+#include "panel/port_dialog.h"
 #include "logs/log_writer.h"
 #include "logs/side_select_dialog.h"
 #include "logs/wait_dialog.h"
@@ -170,6 +170,22 @@ TEST_F(LogCommandTest, DesktopFailureShowsTheMessageAndTheTimerRunsAgain) {
     EXPECT_FALSE(timerDuringBox);
     EXPECT_TRUE(d.timerRunning());
     EXPECT_EQ(d.refreshTimer().interval(), MainDialog::kTimerPeriodMs);
+}
+
+// A side whose file could not be written, with no older file of that name
+// (a folder stands there): the writer's error, then this command's message;
+// the desktop is not asked, since it would "succeed" on a missing file.
+TEST_F(LogCommandTest, UnwrittenFileIsNeverHandedToTheDesktop) {
+    MainDialog& d = openDialog();
+    ASSERT_TRUE(QDir().mkpath("Log/" + kId + "_R.log"));
+    runCommand([](SideSelectDialog* s) { s->okButton()->click(); });
+
+    EXPECT_EQ(ui_.desktopOpenCount(), 0);
+    ASSERT_EQ(ui_.count(), 2u) << ui_.texts().join("|").toStdString();
+    EXPECT_EQ(ui_.messages().at(0).caption, QStringLiteral("Fehler"));
+    EXPECT_EQ(ui_.last().text, kOpenFailed);
+    EXPECT_EQ(ui_.last().icon, MsgIcon::None);
+    EXPECT_TRUE(d.timerRunning());
 }
 
 TEST_F(LogCommandTest, WithCyclicRefreshOffTheTimerStaysOff) {

@@ -19,10 +19,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <random>
-#include <unistd.h>
+#include <sys/resource.h>
 
 namespace lumo {
 namespace {
@@ -308,16 +309,62 @@ TEST_F(LogWriterTest, FileErrorsShowTheSystemTextAndTheOtherSideIsStillWritten) 
     EXPECT_EQ(ReadAll("Log/" + kId + "_R.log"), ExpectedText(Side::Right));
 }
 
-TEST_F(LogWriterTest, FullDiskIsAFailureNotAWrittenFile) {
-    if (!QFileInfo::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+TEST_F(LogWriterTest, LinksAtTheFileNamesAreReplacedNeverFollowed) {
+    // One link to a file outside "Log", one to a file that does not exist.
     QDir().mkdir("Log");
-    ASSERT_EQ(::symlink("/dev/full", QString("Log/" + kId + "_L.log").toLocal8Bit().constData()), 0);
-    EXPECT_FALSE(WriteLogFile(link_, Side::Left, kId));
+    QDir().mkdir("elsewhere");
+    {
+        QFile victim("elsewhere/victim.txt");
+        ASSERT_TRUE(victim.open(QIODevice::WriteOnly));
+        victim.write("keep me");
+    }
+    ASSERT_TRUE(QFile::link("../elsewhere/victim.txt", "Log/" + kId + "_L.log"));
+    ASSERT_TRUE(QFile::link("../elsewhere/dangling.txt", "Log/" + kId + "_R.log"));
+
+    WriteLogFiles(link_, kId);
+    EXPECT_EQ(ui_.count(), 0u) << ui_.texts().join("|").toStdString();
+    EXPECT_EQ(ReadAll("elsewhere/victim.txt"), QByteArray("keep me"));
+    EXPECT_FALSE(QFileInfo::exists("elsewhere/dangling.txt"));
+    for (Side side : {Side::Left, Side::Right}) {
+        const QFileInfo file("Log/" + LogFileName(side, kId));
+        EXPECT_FALSE(file.isSymLink());
+        EXPECT_TRUE(file.isFile());
+        EXPECT_EQ(ReadAll(file.filePath()), ExpectedText(side));
+    }
+    EXPECT_EQ(QDir("Log").entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+}
+
+// The file size limit makes the system refuse the writes as a full disk
+// does: a real write failure, without a disk to fill.
+TEST_F(LogWriterTest, AFailedWriteLeavesTheOlderFileAndNoTemporaryFile) {
+    QDir().mkdir("Log");
+    const QString path = "Log/" + kId + "_L.log";
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("older log");
+    }
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 1000;  // the log text is several times this
+    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = WriteLogFile(link_, Side::Left, kId);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
     ASSERT_EQ(ui_.count(), 1u);
     EXPECT_EQ(ui_.last().caption, QStringLiteral("Fehler"));
     EXPECT_EQ(ui_.last().icon, MsgIcon::Stop);
-    EXPECT_TRUE(WriteLogFile(link_, Side::Right, kId));
-    EXPECT_EQ(ui_.count(), 1u);
+    EXPECT_FALSE(ui_.last().text.isEmpty());
+    EXPECT_EQ(ReadAll(path), QByteArray("older log"));
+    EXPECT_EQ(QDir("Log").entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{kId + "_L.log"});
+
+    // With room again the same call replaces it.
+    EXPECT_TRUE(WriteLogFile(link_, Side::Left, kId));
+    EXPECT_EQ(ReadAll(path), ExpectedText(Side::Left));
 }
 
 TEST_F(LogWriterTest, EmptyIdentificationWritesUnnamedFiles) {

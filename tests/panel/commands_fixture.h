@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/device_map.h"
-#include "core/port_dialog.h"
+#include "panel/port_dialog.h"
 #include "panel/main_dialog.h"
 #include "support/recording_ui.h"
 #include "support/sim_link.h"

@@ -5,7 +5,7 @@
 //
 // To check another dialog, add a line to dialogCases() below.
 #include "core/login_dialog.h"
-#include "core/port_dialog.h"
+#include "panel/port_dialog.h"
 #include "panel/about_dialog.h"
 #include "panel/main_dialog.h"
 #include "support/recording_ui.h"

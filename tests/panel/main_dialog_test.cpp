@@ -1,7 +1,7 @@
 // MainDialog against the simulated controller on a pty, with the recording
 // fake of the UI seam.
 #include "core/device_map.h"
-#include "core/port_dialog.h"
+#include "panel/port_dialog.h"
 #include "panel/about_dialog.h"
 #include "panel/main_dialog.h"
 #include "support/recording_ui.h"

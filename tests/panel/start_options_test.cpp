@@ -9,69 +9,59 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 namespace lumo {
 namespace {
 
-// argv-like storage for parseStartOptions.
-struct Args {
-    explicit Args(std::vector<std::string> list) : strings(std::move(list))
-    {
-        for (auto& s : strings) pointers.push_back(s.data());
-    }
-    int argc() const { return int(pointers.size()); }
-    char** argv() { return pointers.data(); }
-    std::vector<std::string> strings;
-    std::vector<char*> pointers;
-};
+QStringList qtArgs(const StartOptions& o) { return o.qtArguments; }
 
-std::vector<std::string> asStrings(const std::vector<char*>& list)
+TEST(StartOptions, OwnOptionsAreTakenOutAndQtOptionsGoToQtWithTheirValues)
 {
-    std::vector<std::string> out;
-    for (const char* p : list) out.emplace_back(p);
-    return out;
-}
-
-TEST(StartOptions, OwnOptionsAreTakenOutAndTheRestGoesToQt)
-{
-    Args args({"lumotool", "-platform", "offscreen", "--diagnose", "--simulator", "-style", "fusion"});
-    const StartOptions o = parseStartOptions(args.argc(), args.argv());
+    const StartOptions o = parseStartOptions(
+        {"lumotool", "-platform", "offscreen", "--diagnose", "--simulator", "-style=fusion",
+         "--trace", "/tmp/line trace.txt", "-reverse", "-qwindowtitle", "--diagnose"});
+    EXPECT_TRUE(o.error.isEmpty()) << o.error.toStdString();
     EXPECT_TRUE(o.diagnose);
     EXPECT_TRUE(o.simulator);
     EXPECT_FALSE(o.help);
-    EXPECT_EQ(asStrings(o.rest),
-              (std::vector<std::string>{"lumotool", "-platform", "offscreen", "-style", "fusion"}));
+    EXPECT_FALSE(o.version);
+    EXPECT_EQ(o.traceFile, QStringLiteral("/tmp/line trace.txt"));
+    // A Qt option's value is Qt's even when it looks like one of ours.
+    EXPECT_EQ(qtArgs(o), (QStringList{"lumotool", "-platform", "offscreen", "-style=fusion", "-reverse",
+                                      "-qwindowtitle", "--diagnose"}));
+
+    const StartOptions plain = parseStartOptions({"lumotool", "--trace=t.log"});
+    EXPECT_TRUE(plain.error.isEmpty());
+    EXPECT_FALSE(plain.diagnose);
+    EXPECT_FALSE(plain.simulator);
+    EXPECT_EQ(plain.traceFile, QStringLiteral("t.log"));
+    EXPECT_EQ(qtArgs(plain), QStringList{"lumotool"});
 }
 
-TEST(StartOptions, NothingGivenMeansPlainStartAndSimilarNamesAreNotOurs)
+TEST(StartOptions, UnknownOptionsMissingValuesAndStrayArgumentsAreErrors)
 {
-    Args plain({"lumotool"});
-    const StartOptions o = parseStartOptions(plain.argc(), plain.argv());
-    EXPECT_FALSE(o.diagnose);
-    EXPECT_FALSE(o.simulator);
-    EXPECT_FALSE(o.help);
-    EXPECT_EQ(asStrings(o.rest), std::vector<std::string>{"lumotool"});
-
-    // Only the exact spellings count; argv[0] is never an option.
-    Args near({"--diagnose", "--diagnose=1", "-diagnose", "--Simulator"});
-    const StartOptions n = parseStartOptions(near.argc(), near.argv());
-    EXPECT_FALSE(n.diagnose);
-    EXPECT_FALSE(n.simulator);
-    EXPECT_EQ(n.rest.size(), 4u);
-}
-
-TEST(StartOptions, HelpListsBothOptions)
-{
-    for (const char* flag : {"--help", "-h"}) {
-        Args args({"lumotool", flag});
-        EXPECT_TRUE(parseStartOptions(args.argc(), args.argv()).help) << flag;
+    for (const QStringList& args : {QStringList{"lumotool", "--Simulator"},
+                                    QStringList{"lumotool", "--diagnose=1"},
+                                    QStringList{"lumotool", "-x"},
+                                    QStringList{"lumotool", "--trace"},
+                                    QStringList{"lumotool", "--trace="},
+                                    QStringList{"lumotool", "-platform"},
+                                    QStringList{"lumotool", "file.txt"}}) {
+        const StartOptions o = parseStartOptions(args);
+        EXPECT_FALSE(o.error.isEmpty()) << args.join(' ').toStdString();
+        EXPECT_FALSE(o.simulator || o.diagnose || o.help || o.version);
     }
-    const std::string text = usageText("lumotool");
-    EXPECT_NE(text.find("--simulator"), std::string::npos);
-    EXPECT_NE(text.find("--diagnose"), std::string::npos);
-    EXPECT_EQ(text.rfind("Usage: lumotool ", 0), 0u);
+    EXPECT_TRUE(parseStartOptions({"lumotool", "--bogus"}).error.contains("bogus"));
+}
+
+TEST(StartOptions, HelpAndVersionAndTheUsageListsEveryOption)
+{
+    for (const char* flag : {"--help", "-h"}) EXPECT_TRUE(parseStartOptions({"lumotool", flag}).help) << flag;
+    for (const char* flag : {"--version", "-v"})
+        EXPECT_TRUE(parseStartOptions({"lumotool", flag}).version) << flag;
+    const QString text = usageText(QStringLiteral("/usr/bin/lumotool"));
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Usage: lumotool "))) << text.toStdString();
+    for (const char* option : {"--simulator", "--diagnose", "--trace FILE", "--help", "--version"})
+        EXPECT_TRUE(text.contains(QLatin1String(option))) << option;
 }
 
 class DiagnosisButtonTest : public ::testing::Test {

@@ -2,6 +2,10 @@
 // word, and the wait loops of ReadByte and WriteByte against a fake clock.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -180,4 +184,36 @@ TEST_F(Module, WriteWaitsForTheOutputQueue) {
     fake.polls = 0;
     EXPECT_EQ(port.WriteByte(0x00), SERLINK_E_OVERRUN);
     EXPECT_EQ(fake.polls, 2);  // the queue check, then the reset after the failure
+}
+
+// Line errors the trace records, reported or not, and a failed write: what a
+// pseudo-terminal cannot produce.
+TEST_F(Module, TraceRecordsLineErrorsAndFailures) {
+    char dir[] = "/tmp/serlink-traceXXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    const std::string file = std::string(dir) + "/t.txt";
+    ::setenv("SERLINK_TRACE", file.c_str(), 1);
+    ASSERT_EQ(port.Init("COM1:", 4800), SERLINK_OK);
+    ::unsetenv("SERLINK_TRACE");
+    fake.error_words = {kErrFrame | kErrOverrun, 0, kErrParity};
+    EXPECT_EQ(port.IsDataAvailable(), SERLINK_E_OVERRUN);
+    EXPECT_EQ(port.WriteByte(0x41), SERLINK_OK);
+    fake.failing.insert("write_byte");  // its wait clears the parity flag unreported
+    fake.error_number = 5;
+    EXPECT_EQ(port.WriteByte(0x42), SERLINK_E_RX_OVERFLOW);
+    EXPECT_EQ(port.Exit(), SERLINK_OK);
+
+    std::vector<std::string> events;
+    FILE* f = std::fopen(file.c_str(), "r");
+    ASSERT_NE(f, nullptr);
+    for (char line[512]; std::fgets(line, sizeof line, f);) events.push_back(std::string(line + 21));
+    std::fclose(f);
+    std::remove(file.c_str());
+    ::rmdir(dir);
+    EXPECT_EQ(events, (Calls{"open \"COM1:\" -> COM1, 4800 baud 8N1, wait time 2000 ms\n",
+                             "line error 0x000A overrun framing -> -1162 SERLINK_E_OVERRUN\n",
+                             "send 41\n",
+                             "line error 0x0004 parity cleared while waiting to send, not reported\n",
+                             "write failed: error 5 -> -1161 SERLINK_E_RX_OVERFLOW\n",
+                             "close\n"}));
 }

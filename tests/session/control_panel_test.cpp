@@ -2,7 +2,7 @@
 // no dialog: what a step hands out after a failure, the order of its talk
 // and questions, and the clock merge on readings a dialog never sees.
 #include "session/control_panel.h"
-#include "session/counter_readings.h"
+#include "session/reads.h"
 
 #include "support/recording_ui.h"
 #include "support/sim_link.h"

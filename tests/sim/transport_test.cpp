@@ -219,3 +219,14 @@ TEST(Simulator, MemoryFileCarriesChangesToTheNextRun) {
     EXPECT_FALSE(broken.start(&err));
     EXPECT_FALSE(err.empty());
 }
+
+TEST(FrameLog, LinesHaveTheTraceFormat) {
+    const auto origin = std::chrono::steady_clock::now();
+    LogEntry badsum{origin + 1500us, {0xC1, 0x80, 0x04, 0x90, 0x06, 0x1B},
+                    {0xC0, 0x14, 0x01, 0x07, 0x1C}, FaultKind::BadChecksum, 20};
+    EXPECT_EQ(logLines(badsum, origin),
+              (std::vector<std::string>{"     1.500 gardosim  recv C1 80 04 90 06 1B\n",
+                                        "    21.500 gardosim  send C0 14 01 07 1C (fault badsum)\n"}));
+    LogEntry silent{origin + 2ms, {0xC1, 0xC1, 0xC1}, {}, FaultKind::Silence};
+    EXPECT_EQ(logLines(silent, origin)[1], "     2.000 gardosim  silence (fault silence)\n");
+}

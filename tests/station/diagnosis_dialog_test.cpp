@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -455,6 +456,31 @@ TEST_F(DiagnosisDialogTest, MissingDatabasesStillShowTheRefuelling)
     EXPECT_EQ(text(1025), "25.00");
     EXPECT_EQ(text(1048), "");  // no entry has a level
     EXPECT_TRUE(d.timerRunning());
+}
+
+// A parameter database that crashes the reader (libmdb, in the helper):
+// its text with the exclamation icon; the program and the line go on.
+TEST_F(DiagnosisDialogTest, DamagedDatabaseGivesItsTextAndTheLineStaysUsable)
+{
+    writeDatabases();
+    const QString parameters = dir_.filePath(kParameterDatabaseFile);
+    ASSERT_TRUE(QFile::remove(parameters));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(LUMO_CRASH_MDB_DIR "/bad-usage-map-row.mdb"), parameters));
+    putRecord(Side::Left, 1, makeRecord(4000, 3000));
+    putRecord(Side::Left, 2, makeRecord(2000, 1000));
+    auto& d = openDialog();
+    ASSERT_EQ(ui_.count(), 1u);
+    EXPECT_TRUE(ui_.last().text.startsWith(QStringLiteral("Datenbank ist besch\u00E4digt: \u201E%1\u201C").arg(parameters)))
+        << ui_.last().text.toStdString();
+    EXPECT_EQ(ui_.last().icon, MsgIcon::Warning);
+    EXPECT_EQ(ui_.last().caption, kDatabaseErrorCaption);
+    EXPECT_EQ(text(1052), "4.00");
+    EXPECT_TRUE(d.timerRunning());
+
+    button(1031)->click();
+    EXPECT_EQ(text(1052), "2.00");
+    EXPECT_EQ(programReads(), (std::vector<int>{1680, 1216, 1224, 1232, 1240}));
+    EXPECT_EQ(ui_.count(), 1u) << ui_.texts().join('|').toStdString();
 }
 
 TEST_F(DiagnosisDialogTest, ExecRunsTheSetUpAndSchliessenCloses)

@@ -11,11 +11,15 @@ target_include_directories(make_demo_db PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(make_demo_db PRIVATE lumo_jet4_writer)
 
 set(LUMO_SAMPLE_MDB_DIR ${CMAKE_BINARY_DIR}/sample-mdb)
-add_executable(station_mdb_tests jet4_writer_test.cpp mdb_reader_test.cpp pump_record_test.cpp)
-target_link_libraries(station_mdb_tests PRIVATE lumo_app lumo_mdb_fixtures lumo_test_main)
+# mdb_reader_test reads in-process with the helper's reading code; the
+# lookups and mdb_helper_test go through the lumo-mdb helper beside them.
+add_executable(station_mdb_tests jet4_writer_test.cpp mdb_reader_test.cpp mdb_helper_test.cpp
+               pump_record_test.cpp)
+target_link_libraries(station_mdb_tests PRIVATE lumo_app lumo_mdb_read lumo_mdb_fixtures lumo_test_main)
 target_compile_definitions(station_mdb_tests PRIVATE
   LUMO_SAMPLE_MDB_DIR="${LUMO_SAMPLE_MDB_DIR}"
-  LUMO_DEMO_DB_DIR="${PROJECT_SOURCE_DIR}/lumotool/resources/demo-db")
+  LUMO_DEMO_DB_DIR="${PROJECT_SOURCE_DIR}/lumotool/resources/demo-db"
+  LUMO_CRASH_MDB_DIR="${CMAKE_CURRENT_SOURCE_DIR}/crash-mdb")
 
 # Fetching the sample file never fails the run: without it the test that
 # reads it skips and says why.

@@ -296,6 +296,28 @@ TEST_F(PumpParamDialogTest, RecordRemovedWhileOpenIsWrittenAnewOnSaving)
     EXPECT_EQ(ui_.count(), 0u) << ui_.texts().join(" | ").toStdString();
 }
 
+// A record edited by hand that lost its "Diag-Typ" line: shown, never
+// changed, and saying so once instead of closing as if it had saved.
+TEST_F(PumpParamDialogTest, DamagedRecordIsNotChangedAndSaysSoOnce)
+{
+    QByteArray damaged = record("0000001234", "1");
+    damaged.replace("Diag-Typ=1;", "");
+    const QByteArray text = damaged + record("0000012345", "2");
+    writeFile(text);
+    PumpParamDialog d;
+    const int result = run(d, [&](PumpParamDialog& dlg) {
+        EXPECT_EQ(edit(dlg, Id::kIdTankstelle)->text(), "Nord");
+        edit(dlg, Id::kIdTankstelle)->setText(QStringLiteral("Süd"));
+        qobject_cast<QPushButton*>(dlg.control(Id::kIdOk))->click();
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(readFile(), text);
+    ASSERT_EQ(ui_.count(), 1u) << ui_.texts().join(" | ").toStdString();
+    EXPECT_TRUE(ui_.last().text.contains("ID-Nummer=0000001234")) << ui_.last().text.toStdString();
+    EXPECT_TRUE(ui_.last().text.contains("repariert")) << ui_.last().text.toStdString();
+    EXPECT_EQ(ui_.last().icon, MsgIcon::Warning);
+}
+
 TEST_F(PumpParamDialogTest, SilentControllerShowsOneMessageAndSavesNothing)
 {
     sim_.silence();

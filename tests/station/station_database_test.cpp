@@ -3,13 +3,18 @@
 #include "station_test_util.h"
 #include "support/recording_ui.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lumo {
 namespace {
@@ -373,6 +378,71 @@ TEST_F(StationDatabaseTest, FailedSaveLeavesTheOldFileWhole) {
     // With room again the same change goes through.
     db.WriteOrt(QStringLiteral("Bonn"));
     EXPECT_TRUE(file.read().contains("Ort=Bonn;"));
+}
+
+// A writable file in a folder the user may not create files in (on Windows
+// the Windows folder): the change is written into the file itself. Where the
+// folder allows it, the file is replaced by a new one, as before.
+TEST_F(StationDatabaseTest, WritableFileInAReadOnlyFolderIsSavedInPlace) {
+    const QByteArray old = kRecord123 + Record("0000000001", "A");
+    file.write(old);
+    const QByteArray path = QFile::encodeName(file.path());
+    struct stat before {};
+    ASSERT_EQ(::stat(path.constData(), &before), 0);
+
+    const QString probe = QCoreApplication::applicationDirPath() + QStringLiteral("/station_save_probe");
+    QStringList command = {probe, file.path(), QStringLiteral("0000000123"), QStringLiteral("Bonn")};
+    if (::getuid() == 0) {
+        // Root may create files anywhere: the probe runs as "nobody", who
+        // owns the file but not the folder.
+        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (setpriv.isEmpty()) GTEST_SKIP() << "running as root without setpriv to become an unprivileged user";
+        ASSERT_EQ(::chown(path.constData(), 65534, 65534), 0);
+        command = QStringList{setpriv, "--reuid=65534", "--regid=65534", "--clear-groups"} + command;
+    }
+    const QByteArray folder = QFile::encodeName(file.folder());
+    ASSERT_EQ(::chmod(folder.constData(), 0555), 0);
+    QProcess child;
+    child.start(command.takeFirst(), command);
+    const bool finished = child.waitForFinished(60000);
+    ::chmod(folder.constData(), 0700);
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().constData();
+
+    QByteArray expected = old;
+    expected.replace("Ort=K\xF6" "ln;", "Ort=Bonn;");
+    EXPECT_EQ(file.read(), expected.left(expected.lastIndexOf(']') + 1));
+    struct stat after {};
+    ASSERT_EQ(::stat(path.constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);  // the same file, written in place
+
+    StationDatabase db(file.path());
+    ASSERT_EQ(db.LoadRecord(QStringLiteral("0000000123")), 1);
+    db.WriteOrt(QStringLiteral("Köln"));
+    EXPECT_EQ(ui.count(), 0u);
+    ASSERT_EQ(::stat(path.constData(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);  // a new file renamed over the old
+}
+
+TEST_F(StationDatabaseTest, ASuccessfulSaveRemovesTemporariesOfAKilledSave) {
+    file.write(kRecord123);
+    const QDir folder(file.folder());
+    for (const char* name : {"MavikDatenbank.txt.QxWzTb", "MavikDatenbank.txt.backup", "MavikDatenbank.txt.Backup"}) {
+        QFile left(folder.filePath(name));
+        ASSERT_TRUE(left.open(QIODevice::WriteOnly));
+        left.write(kRecord123.left(40));
+    }
+    ASSERT_TRUE(QFile::link(folder.filePath("MavikDatenbank.txt.backup"), folder.filePath("MavikDatenbank.txt.AbCdEf")));
+
+    StationDatabase db(file.path());
+    ASSERT_EQ(db.LoadRecord(QStringLiteral("0000000123")), 1);
+    db.WriteOrt(QStringLiteral("Bonn"));
+    EXPECT_EQ(ui.count(), 0u);
+    // The leftover went; copies a user may have made, and links, stay.
+    EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name),
+              QStringList({"MavikDatenbank.txt", "MavikDatenbank.txt.AbCdEf", "MavikDatenbank.txt.Backup",
+                           "MavikDatenbank.txt.backup"}));
 }
 
 TEST_F(StationDatabaseTest, DefaultFileLivesInTheUserDataFolder) {

@@ -56,6 +56,12 @@ bool RecordingUi::openWithDesktop(const QString& path)
     return desktopResult;
 }
 
+QString RecordingUi::chooseSaveFile(const QString& caption, const QString&, const QString&, QWidget*)
+{
+    saveFileCaptions.append(caption);
+    return saveFileAnswers.isEmpty() ? QString() : saveFileAnswers.takeFirst();
+}
+
 void RecordingUi::queueAnswer(bool yes)
 {
     answers_.push_back(yes);

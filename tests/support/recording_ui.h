@@ -40,6 +40,12 @@ public:
 
     MsgResult showMessage(const Message& message) override;
     bool openWithDesktop(const QString& path) override;
+    // Answers from saveFileAnswers, first queued first used; empty (the user
+    // cancelled) when none is left. The captions asked are listed.
+    QString chooseSaveFile(const QString& caption, const QString& suggestion, const QString& filter,
+                           QWidget* parent) override;
+    QStringList saveFileAnswers;
+    QStringList saveFileCaptions;
 
     // Answers for the next Yes/No questions, first queued first used.
     void queueAnswer(bool yes);

@@ -1,7 +1,8 @@
 #include "support/sim_link.h"
 
 #include "core/device_link.h"
-#include "core/port_dialog.h"
+#include "core/control_tag.h"
+#include "panel/port_dialog.h"
 
 #include <gardolink.h>
 
@@ -105,9 +106,7 @@ void choosePortWhenAsked(int port)
 
 QWidget* byId(QWidget* parent, int id)
 {
-    for (QWidget* w : parent->findChildren<QWidget*>())
-        if (w->property("controlId").isValid() && w->property("controlId").toInt() == id) return w;
-    return nullptr;
+    return FindControl(parent, id);
 }
 
 }  // namespace lumo::test

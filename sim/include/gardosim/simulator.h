@@ -27,7 +27,8 @@ struct Options {
     // When non-zero, every byte takes ten bit times at this baud rate on the
     // simulated wire, in both directions (4800 -> 2.083 ms a byte).
     int wireBaud = 0;
-    // Print every frame (request, reply, fault) to stderr as it happens.
+    // Print every frame (request, reply, fault) to stderr as it happens, in
+    // the line format of the serial line trace (see logLines()).
     bool logToStderr = false;
 };
 
@@ -37,7 +38,14 @@ struct LogEntry {
     std::vector<uint8_t> request;                // the whole frame as received
     std::vector<uint8_t> reply;                  // bytes sent back (empty: silence)
     FaultKind fault = FaultKind::None;           // fault applied to this reply
+    int delayMs = 0;                             // the reply went out this much later
 };
+
+// An entry as lines of the serial line trace ("<ms> gardosim  recv C1 80 ..."),
+// with times counted from origin: the request received, then the reply sent
+// or the silence kept, naming the fault applied. The simulator prints these
+// for --log, so that its log and a trace from the field read side by side.
+std::vector<std::string> logLines(const LogEntry& entry, std::chrono::steady_clock::time_point origin);
 
 class Simulator {
 public:

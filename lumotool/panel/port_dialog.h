@@ -4,6 +4,8 @@
 // Rejected ("Beenden", Escape, close box) means: no connection is open.
 #pragma once
 
+#include "core/settings.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -21,8 +23,8 @@ public:
     static constexpr int kIdPort = 1025;
     static constexpr int kIdTry = 1;
     static constexpr int kIdQuit = 1050;
-    static constexpr int kMinPort = 1;
-    static constexpr int kMaxPort = 99;
+    static constexpr int kMinPort = Settings::kMinPort;
+    static constexpr int kMaxPort = Settings::kMaxPort;
 
     explicit PortDialog(QWidget* parent = nullptr);
 

@@ -1,12 +1,13 @@
-#include "core/port_dialog.h"
+#include "panel/port_dialog.h"
+
 #include "core/control_tag.h"
 
 #include "core/device_link.h"
-#include "core/device_map.h"
 #include "core/port_info.h"
 #include "core/settings.h"
 #include "core/title_width.h"
 #include "core/data_exchange.h"
+#include "session/connection.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -94,7 +95,7 @@ PortDialog::PortDialog(QWidget* parent)
 
 QString PortDialog::portName(int port)
 {
-    return QStringLiteral("COM%1:").arg(port);
+    return Settings::PortText(port);
 }
 
 bool PortDialog::takeEntries()
@@ -141,21 +142,20 @@ void PortDialog::accept()
     if (!takeEntries())
         return;
 
-    // 2.-3. Open the port at 4800 baud; a failure has shown its message.
+    // 2.-4. Open the port at 4800 baud and probe that a controller
+    // answers; a failure has shown its message.
     DeviceLink link;
     const PortTarget target = PortInfo::ForPort(port_);
-    if (link.OpenConnection(portName(port_)) != 0) {
+    switch (session::Connect(link, portName(port_))) {
+    case session::ConnectOutcome::OpenFailed:
         setDiagnosis(PortInfo::DiagnosisText(PortInfo::Diagnose(target)));
         return;
-    }
-
-    // 4. Probe: does a controller answer? Close again if not.
-    uint8_t ident[map::kIdentLength] = {};
-    if (link.ReadProgram(map::kIdentAddress, map::kIdentLength, ident) != 0) {
-        link.CloseConnection();
+    case session::ConnectOutcome::NoAnswer:
         setDiagnosis(QStringLiteral("%1 ließ sich öffnen, aber kein Regler hat geantwortet.")
                          .arg(target.device.isEmpty() ? target.path : target.device));
         return;
+    case session::ConnectOutcome::Connected:
+        break;
     }
 
     // 5. Store the number and end with the connection open.

@@ -1,5 +1,5 @@
 // PortDialog against the simulated controller, headless.
-#include "core/port_dialog.h"
+#include "panel/port_dialog.h"
 
 #include "core/device_link.h"
 #include "core/settings.h"

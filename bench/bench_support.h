@@ -1,0 +1,57 @@
+// Shared by the benchmark programs: the figures of a series of timings, and
+// gardosim on a pseudo-terminal entered as COM1 in a private ports folder.
+#pragma once
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gardosim/simulator.h"
+
+struct Figures {
+    double mean = 0, median = 0, min = 0, max = 0;
+};
+
+inline Figures Summarise(std::vector<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    double sum = 0;
+    for (double v : ms) sum += v;
+    return {sum / double(ms.size()), ms[ms.size() / 2], ms.front(), ms.back()};
+}
+
+// A simulator with wire timing at baud, entered as COM1 in a fresh ports
+// folder that SERLINK_PORTS_DIR then names; both go when it is destroyed.
+class BenchSim {
+public:
+    // False (with the reason on stderr) when it could not be set up.
+    bool start(int baud) {
+        char tmpl[] = "/tmp/lumo-benchXXXXXX";
+        if (!::mkdtemp(tmpl)) return false;
+        dir_ = tmpl;
+        ::setenv("SERLINK_PORTS_DIR", dir_.c_str(), 1);
+        gardosim::Options o;
+        o.wireBaud = baud;
+        sim_ = std::make_unique<gardosim::Simulator>(o);
+        std::string err;
+        if (!sim_->start(&err) || sim_->registerPort("COM1", dir_, &err).empty()) {
+            std::fprintf(stderr, "gardosim: %s\n", err.c_str());
+            return false;
+        }
+        return true;
+    }
+    ~BenchSim() {
+        sim_.reset();
+        if (!dir_.empty()) std::filesystem::remove_all(dir_);
+    }
+    const std::string& dir() const { return dir_; }
+
+private:
+    std::string dir_;
+    std::unique_ptr<gardosim::Simulator> sim_;
+};

@@ -1,0 +1,121 @@
+#include "port_names.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+
+namespace portnames {
+
+unsigned ComNumber(const std::string& name)
+{
+    if (name.size() < 4 || name.size() > 6) return 0;
+    for (int i = 0; i < 3; ++i)
+        if ((name[size_t(i)] | 0x20) != "com"[i]) return 0;
+    if (name[3] < '1' || name[3] > '9') return 0;
+    unsigned n = 0;
+    for (size_t i = 3; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9') return 0;
+        n = n * 10 + unsigned(name[i] - '0');
+    }
+    return n;
+}
+
+std::string PortsDir()
+{
+    if (const char* env = std::getenv("SERLINK_PORTS_DIR"); env != nullptr && *env != '\0') return env;
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home == '\0') {
+        const passwd* pw = getpwuid(getuid());
+        home = pw != nullptr ? pw->pw_dir : "";
+    }
+    return std::string(home) + "/.config/serlink/ports";
+}
+
+Target Resolve(const std::string& portText)
+{
+    const std::string name = portText.substr(0, portText.find(':'));
+    if (name.find('/') != std::string::npos) return {name, false};
+    const std::string entry = PortsDir() + "/" + name;
+    struct stat st;
+    if (lstat(entry.c_str(), &st) == 0) return {entry, true};
+    if (const unsigned n = ComNumber(name); n != 0) {
+        // (snprintf rather than std::to_string, which would add a weak
+        // symbol to the serial library's exports.)
+        char device[32];
+        std::snprintf(device, sizeof device, "/dev/ttyS%u", n - 1);
+        return {device, false};
+    }
+    return {entry, false};
+}
+
+std::vector<std::string> ComEntries()
+{
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(PortsDir().c_str())) {
+        while (const dirent* e = readdir(dir))
+            if (ComNumber(e->d_name) != 0) names.emplace_back(e->d_name);
+        closedir(dir);
+    }
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return ComNumber(a) < ComNumber(b); });
+    return names;
+}
+
+int OpenPort(const std::string& path, OpenStep* failed)
+{
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        *failed = OpenStep::Open;
+        return -1;
+    }
+    // Only a terminal is a port (a regular file or /dev/null opens fine), and
+    // only one user at a time may hold it.
+    termios t;
+    OpenStep step = OpenStep::Terminal;
+    if (tcgetattr(fd, &t) == 0) {
+        step = OpenStep::Lock;
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
+    }
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+    *failed = step;
+    return -1;
+}
+
+OpenProblem Classify(OpenStep step, int error)
+{
+    switch (step) {
+    case OpenStep::Open:
+        switch (error) {
+        case EACCES:
+        case EPERM: return OpenProblem::NoPermission;
+        case EBUSY: return OpenProblem::InUse;
+        case ENOENT:
+        case ENOTDIR:
+        case ELOOP: return OpenProblem::Missing;
+        case ENXIO:
+        case ENODEV:
+        case EIO: return OpenProblem::NoHardware;
+        case EISDIR: return OpenProblem::NotSerial;
+        default: return OpenProblem::Other;
+        }
+    case OpenStep::Terminal: return error == EIO ? OpenProblem::NoHardware : OpenProblem::NotSerial;
+    case OpenStep::Lock: return error == EWOULDBLOCK ? OpenProblem::InUse : OpenProblem::Other;
+    }
+    return OpenProblem::Other;
+}
+
+}  // namespace portnames
