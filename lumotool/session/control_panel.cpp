@@ -60,6 +60,12 @@ std::array<uint8_t, 7> MergeClock(ClockChange change, const ClockValue& fresh, i
     const QDate date = change == ClockChange::Date || !freshDate.isValid() ? fieldDate : freshDate;
     const QTime time = change == ClockChange::Time || !freshTime.isValid() ? fieldTime : freshTime;
 
+    const bool keepFresh = change == ClockChange::Time && validWeekday(fresh.weekday);
+    return ClockOf(date, time, keepFresh ? fresh.weekday : weekdayIndex).encode();
+}
+
+ClockValue ClockOf(const QDate& date, const QTime& time, int weekday)
+{
     ClockValue c;
     c.hour = uint8_t(time.hour());
     c.minute = uint8_t(time.minute());
@@ -67,10 +73,8 @@ std::array<uint8_t, 7> MergeClock(ClockChange change, const ClockValue& fresh, i
     c.day = uint8_t(date.day());
     c.month = uint8_t(date.month());
     c.year = date.year();
-    int weekday = weekdayIndex;
-    if (change == ClockChange::Time && validWeekday(fresh.weekday)) weekday = fresh.weekday;
     c.weekday = validWeekday(weekday) ? uint8_t(weekday) : weekdayOf(date);
-    return c.encode();
+    return c;
 }
 
 int32_t ControlPanel::Refresh(PanelReading* r)
@@ -141,10 +145,12 @@ int32_t ControlPanel::SendCalibration(Side side, uint32_t petrol, uint32_t gas)
     if (s == 0) s = link_.ApplyProgram();
     if (s == 0) {
         // The controller takes its time over the new values; the program
-        // blocks meanwhile and takes no input.
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        // blocks meanwhile and takes no input (with a wait cursor where
+        // there is a screen).
+        const bool gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+        if (gui) QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
         QThread::msleep(kApplyWaitMs);
-        QGuiApplication::restoreOverrideCursor();
+        if (gui) QGuiApplication::restoreOverrideCursor();
     }
     talking(false);
     if (s != 0 || !question(QStringLiteral("Gerät starten?"))) return s;

@@ -37,6 +37,10 @@ struct PanelReading {
 // Which clock field the user changed.
 enum class ClockChange { Date, Time, Weekday };
 
+// A clock for a calendar date and time of day; a weekday outside 0 ("Mo")
+// to 6 ("So") gives the date's own weekday.
+ClockValue ClockOf(const QDate& date, const QTime& time, int weekday);
+
 // The 7 clock bytes to write after a change: the changed part from the
 // fields, the rest from `fresh`, the controller's clock as just read.
 std::array<uint8_t, 7> MergeClock(ClockChange change, const ClockValue& fresh, int weekdayIndex,

@@ -1,0 +1,511 @@
+#include "gardoctl/commands.h"
+
+#include "gardoctl/terminal_ui.h"
+
+#include "core/device_link.h"
+#include "core/port_info.h"
+#include "logs/log_text.h"
+#include "logs/log_writer.h"
+#include "session/control_panel.h"
+#include "session/reads.h"
+#include "session/service_steps.h"
+
+#include <gardolink.h>
+#include <line_trace.h>
+
+#include <QCommandLineParser>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <functional>
+
+namespace gardoctl {
+
+using lumo::ClockValue;
+using lumo::DeviceLink;
+using lumo::Side;
+namespace session = lumo::session;
+
+namespace {
+
+// ---- Parsing ------------------------------------------------------------------
+
+bool parseUnsigned(const QString& text, uint32_t max, uint32_t* value)
+{
+    bool ok = false;
+    const uint32_t v = text.toUInt(&ok, 10);
+    if (!ok || v > max) return false;
+    *value = v;
+    return true;
+}
+
+bool parseSide(const QString& text, Side* side)
+{
+    if (text == QLatin1String("left")) *side = Side::Left;
+    else if (text == QLatin1String("right")) *side = Side::Right;
+    else return false;
+    return true;
+}
+
+// "Mo" .. "So", any case.
+std::optional<int> parseWeekday(const QString& text)
+{
+    const QStringList names = lumo::WeekdayNames();
+    for (int i = 0; i < names.size(); ++i)
+        if (names[i].compare(text, Qt::CaseInsensitive) == 0) return i;
+    return std::nullopt;
+}
+
+ClockValue clockOf(const QDate& date, const QTime& time, std::optional<int> weekday)
+{
+    return session::ClockOf(date, time, weekday.value_or(-1));
+}
+
+// The command and its arguments into options->command.
+bool parseCommand(const QStringList& words, Options* options, QString* error)
+{
+    Command& c = options->command;
+    auto fail = [error](const QString& text) {
+        *error = text;
+        return false;
+    };
+    if (words.isEmpty()) return fail(QStringLiteral("no command given"));
+    const QString verb = words[0];
+    const QStringList args = words.mid(1);
+    auto count = [&](qsizetype n) { return args.size() == n; };
+
+    if (verb == QLatin1String("ident") && count(0)) c.verb = Verb::Ident;
+    else if (verb == QLatin1String("status") && count(0)) c.verb = Verb::Status;
+    else if (verb == QLatin1String("counters") && count(0)) c.verb = Verb::Counters;
+    else if (verb == QLatin1String("start") && count(0)) c.verb = Verb::Start;
+    else if (verb == QLatin1String("stop") && count(0)) c.verb = Verb::Stop;
+    else if (verb == QLatin1String("logs") && count(0)) c.verb = Verb::Logs;
+    else if (verb == QLatin1String("clock") && count(0)) c.verb = Verb::Clock;
+    else if (verb == QLatin1String("clock") && args.value(0) == QLatin1String("set") && args.size() <= 3) {
+        c.verb = Verb::ClockSet;
+        if (args.size() >= 3 && !(c.weekday = parseWeekday(args[2])))
+            return fail(QStringLiteral("weekday must be one of %1").arg(lumo::WeekdayNames().join(u' ')));
+        if (args.size() >= 2 && args[1] != QLatin1String("now")) {
+            // Date and time apart: the controller knows no time zone, so a
+            // time the PC's zone skips (summer time) is still a valid value.
+            const QStringList parts = args[1].split(u'T');
+            const QDate date = QDate::fromString(parts.value(0), QStringLiteral("yyyy-MM-dd"));
+            const QTime time = QTime::fromString(parts.value(1), QStringLiteral("HH:mm:ss"));
+            if (parts.size() != 2 || !date.isValid() || !time.isValid())
+                return fail(QStringLiteral("clock set: expected now or YYYY-MM-DDTHH:MM:SS, got %1").arg(args[1]));
+            c.clock = clockOf(date, time, c.weekday);
+        }
+    } else if (verb == QLatin1String("counter") && args.size() >= 2 && parseSide(args[0], &c.side)) {
+        c.verb = Verb::Counter;
+        uint32_t v = 0;
+        if (args[1] == QLatin1String("count") && args.size() == 2) c.counterOp = CounterOp::Count;
+        else if (args[1] == QLatin1String("reset") && args.size() == 2) c.counterOp = CounterOp::Reset;
+        else if (args[1] == QLatin1String("set") && args.size() == 3 && parseUnsigned(args[2], lumo::map::kCounterMax, &v)) {
+            c.counterOp = CounterOp::Set;
+            c.counterValue = uint16_t(v);
+        } else {
+            return fail(QStringLiteral("counter: expected count, reset or set N with N from 0 to %1")
+                            .arg(lumo::map::kCounterMax));
+        }
+    } else if (verb == QLatin1String("errortime") && count(2) && parseSide(args[0], &c.side)) {
+        c.verb = Verb::ErrorTime;
+        const auto m = QRegularExpression(QStringLiteral("^(\\d{1,2}):(\\d{1,2})$")).match(args[1]);
+        if (!m.hasMatch() || !parseUnsigned(m.captured(1), lumo::map::kErrorTimeHoursMax, &c.errorTime.hours) ||
+            !parseUnsigned(m.captured(2), lumo::map::kErrorTimeMinutesMax, &c.errorTime.minutes))
+            return fail(QStringLiteral("errortime: expected HH:MM, hours 0 to %1, minutes 0 to %2")
+                            .arg(lumo::map::kErrorTimeHoursMax)
+                            .arg(lumo::map::kErrorTimeMinutesMax));
+    } else if (verb == QLatin1String("calibration") && count(3) && parseSide(args[0], &c.side)) {
+        c.verb = Verb::Calibration;
+        if (!parseUnsigned(args[1], lumo::map::kCalibrationMax, &c.petrol) ||
+            !parseUnsigned(args[2], lumo::map::kCalibrationMax, &c.gas))
+            return fail(QStringLiteral("calibration: PETROL and GAS are numbers from 0 to %1")
+                            .arg(lumo::map::kCalibrationMax));
+        if (!options->yes && !TerminalUi::InteractiveInput())
+            return fail(QStringLiteral("calibration stops the controller: give --yes when not run on a terminal"));
+    } else {
+        return fail(QStringLiteral("unknown command or wrong arguments: %1").arg(words.join(u' ')));
+    }
+    return true;
+}
+
+// ---- Results --------------------------------------------------------------------
+
+void putClock(QJsonObject& o, const ClockValue& c)
+{
+    o[QStringLiteral("clock")] = QString::asprintf("%04d-%02u-%02uT%02u:%02u:%02u", c.year, unsigned(c.month),
+                                                   unsigned(c.day), unsigned(c.hour), unsigned(c.minute),
+                                                   unsigned(c.second));
+    o[QStringLiteral("weekday")] = lumo::WeekdayNames().value(c.weekday, QString::number(c.weekday));
+}
+
+QJsonObject sides(const QJsonValue& left, const QJsonValue& right)
+{
+    return {{QStringLiteral("left"), left}, {QStringLiteral("right"), right}};
+}
+
+QJsonObject errorTimeJson(const lumo::ErrorTime& t)
+{
+    return {{QStringLiteral("hours"), int(t.hours)}, {QStringLiteral("minutes"), int(t.minutes)}};
+}
+
+QJsonObject calibrationJson(const lumo::Calibration& c)
+{
+    return sides(QJsonObject{{QStringLiteral("petrol"), c.leftPetrol}, {QStringLiteral("gas"), c.leftGas}},
+                 QJsonObject{{QStringLiteral("petrol"), c.rightPetrol}, {QStringLiteral("gas"), c.rightGas}});
+}
+
+QJsonObject metersJson(const lumo::MeterReadings& m)
+{
+    return {{QStringLiteral("liquidMl"), double(m.liquidMl)}, {QStringLiteral("gasMl"), double(m.gasMl)}};
+}
+
+// ---- Running a command -------------------------------------------------------------
+
+// What one command did on an open connection: 0 or the failed status.
+struct Run {
+    DeviceLink& link;
+    const Command& command;
+    const QString& identification;
+    QJsonObject& out;
+    TerminalUi& ui;
+    QString failure;  // a failure without a status (a file not written)
+
+    int32_t status();
+    int32_t counter();
+    int32_t logs();
+};
+
+int32_t Run::status()
+{
+    session::ControlPanel panel(link);
+    session::PanelReading r;
+    const int32_t s = panel.Refresh(&r);
+    if (r.identification) out[QStringLiteral("ident")] = *r.identification;
+    if (r.leftCounter && r.rightCounter)
+        out[QStringLiteral("counter")] = sides(*r.leftCounter, *r.rightCounter);
+    if (r.leftTime && r.rightTime)
+        out[QStringLiteral("errorTime")] = sides(errorTimeJson(*r.leftTime), errorTimeJson(*r.rightTime));
+    if (r.clock) putClock(out, *r.clock);
+    if (s != 0) return s;
+    lumo::Calibration c;
+    if (const int32_t cs = session::ReadCalibration(link, &c)) return cs;
+    out[QStringLiteral("calibration")] = calibrationJson(c);
+    return 0;
+}
+
+int32_t Run::counter()
+{
+    session::ControlPanel panel(link);
+    uint16_t value = 0;
+    int32_t s = 0;
+    switch (command.counterOp) {
+    case CounterOp::Count: s = panel.CountError(command.side, &value); break;
+    case CounterOp::Set: s = session::SetErrorCounter(link, command.side, command.counterValue, &value); break;
+    case CounterOp::Reset: {
+        session::ControlPanel::RightSide right;
+        s = panel.ResetCounter(command.side, &value, &right);
+        break;
+    }
+    }
+    if (s == 0)
+        out[QStringLiteral("counter")] =
+            QJsonObject{{command.side == Side::Left ? QStringLiteral("left") : QStringLiteral("right"), value}};
+    return s;
+}
+
+int32_t Run::logs()
+{
+    // The dialog's writer; with --out the same text and file writer, with
+    // the files in that folder instead of "Log".
+    QJsonObject files;
+    const bool toDir = !command.outDir.isEmpty();
+    const bool hadLogDir = QDir::current().exists(QStringLiteral("Log"));
+    const int errorsBefore = ui.commErrors();
+    for (const Side side : {Side::Left, Side::Right}) {
+        if (!(side == Side::Left ? command.logLeft : command.logRight)) continue;
+        bool written = false;
+        QString path;
+        if (toDir) {
+            QDir().mkpath(command.outDir);
+            path = QDir(command.outDir).absoluteFilePath(lumo::LogFileName(side, identification));
+            const lumo::LogFileValues values = lumo::ReadLogValues(link, side, identification);
+            written = lumo::WriteLogText(path, lumo::BuildLogText(values));
+        } else {
+            path = QFileInfo(lumo::LogFilePath(side, identification)).absoluteFilePath();
+            written = lumo::WriteLogFile(link, side, identification);
+        }
+        if (written) files[side == Side::Left ? QStringLiteral("left") : QStringLiteral("right")] = path;
+        else failure = QStringLiteral("%1 was not written").arg(path);
+    }
+    // The writer makes "Log" in the current folder; with --out it stays
+    // only when it was there before.
+    if (toDir && !hadLogDir) QDir::current().rmdir(QStringLiteral("Log"));
+    out[QStringLiteral("files")] = files;
+    if (ui.commErrors() > errorsBefore && failure.isEmpty())
+        failure = QStringLiteral("%1 read(s) failed, the files show \"?\" or blank cells there; last: %2")
+                      .arg(ui.commErrors() - errorsBefore)
+                      .arg(ui.lastCommError());
+    return 0;
+}
+
+// Opens the port at the baud rate: the device link's own opening at its
+// standard rate, the library call at any other.
+int32_t openPort(DeviceLink& link, const QString& port, int baud)
+{
+    if (baud == DeviceLink::kBaud) return link.OpenConnection(port);
+    const int32_t s = InitCommunication(port.toLocal8Bit().constData(), baud);
+    if (s != 0) DeviceLink::ShowCommError(s);
+    return s;
+}
+
+QString failureText(int32_t status)
+{
+    return QStringLiteral("%1 (%2)").arg(DeviceLink::CommErrorText(status), StatusName(status));
+}
+
+QJsonObject errorJson(int32_t status, const QString& text)
+{
+    QJsonObject e{{QStringLiteral("text"), text}};
+    if (status != 0) {
+        e[QStringLiteral("status")] = status;
+        e[QStringLiteral("name")] = StatusName(status);
+    }
+    return e;
+}
+
+}  // namespace
+
+QString PortText(const QString& argument)
+{
+    bool number = false;
+    const int n = argument.toInt(&number);
+    return number && n > 0 ? QStringLiteral("COM%1:").arg(n) : argument;
+}
+
+QString StatusName(int32_t status)
+{
+    switch (status) {
+    case GARDO_OK: return QStringLiteral("GARDO_OK");
+    case GARDO_REJECTED: return QStringLiteral("GARDO_REJECTED");
+    case GARDO_FAULTY: return QStringLiteral("GARDO_FAULTY");
+    case GARDO_UNKNOWN_REPLY: return QStringLiteral("GARDO_UNKNOWN_REPLY");
+    case GARDO_BAD_TYPE: return QStringLiteral("GARDO_BAD_TYPE");
+    case GARDO_BAD_LENGTH: return QStringLiteral("GARDO_BAD_LENGTH");
+    case GARDO_BAD_ARGUMENT: return QStringLiteral("GARDO_BAD_ARGUMENT");
+    default: break;
+    }
+    if (const char* name = linktrace::serlink_status_name(status)) return QString::fromLatin1(name);
+    return QString::number(status);
+}
+
+bool ParseArguments(const QStringList& arguments, Options* options, QString* error)
+{
+    QCommandLineParser p;
+    p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption port(QStringLiteral("port"), {}, QStringLiteral("port"));
+    const QCommandLineOption baud(QStringLiteral("baud"), {}, QStringLiteral("n"));
+    const QCommandLineOption wait(QStringLiteral("wait"), {}, QStringLiteral("ms"));
+    const QCommandLineOption trace(QStringLiteral("trace"), {}, QStringLiteral("file"));
+    const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption yes(QStringLiteral("yes"));
+    const QCommandLineOption out(QStringLiteral("out"), {}, QStringLiteral("dir"));
+    const QCommandLineOption side(QStringLiteral("side"), {}, QStringLiteral("side"));
+    const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    p.addOptions({port, baud, wait, trace, json, yes, out, side, help, version});
+    if (!p.parse(QStringList{QStringLiteral("gardoctl")} + arguments)) {
+        *error = p.errorText();
+        return false;
+    }
+    options->help = p.isSet(help);
+    options->version = p.isSet(version);
+    if (options->help || options->version) return true;
+
+    options->json = p.isSet(json);
+    options->yes = p.isSet(yes);
+    options->trace = p.value(trace);
+    for (const QString& name : p.values(port)) options->ports << PortText(name);
+    if (options->ports.isEmpty()) {
+        *error = QStringLiteral("no --port given");
+        return false;
+    }
+    uint32_t v = 0;
+    if (p.isSet(baud)) {
+        if (!parseUnsigned(p.value(baud), 4000000, &v) || v == 0) {
+            *error = QStringLiteral("--baud: a positive number");
+            return false;
+        }
+        options->baud = int(v);
+    }
+    if (p.isSet(wait)) {
+        if (!parseUnsigned(p.value(wait), 600000, &v) || v == 0) {
+            *error = QStringLiteral("--wait: milliseconds from 1 to 600000");
+            return false;
+        }
+        options->waitMs = int(v);
+    }
+    if (!parseCommand(p.positionalArguments(), options, error)) return false;
+    Command& c = options->command;
+    if ((p.isSet(out) || p.isSet(side)) && c.verb != Verb::Logs) {
+        *error = QStringLiteral("--out and --side belong to the logs command");
+        return false;
+    }
+    c.outDir = p.value(out);
+    if (p.isSet(side)) {
+        const QString s = p.value(side);
+        if (s != QLatin1String("left") && s != QLatin1String("right") && s != QLatin1String("both")) {
+            *error = QStringLiteral("--side: left, right or both");
+            return false;
+        }
+        c.logLeft = s != QLatin1String("right");
+        c.logRight = s != QLatin1String("left");
+    }
+    return true;
+}
+
+PortResult RunOnPort(const Options& options, const QString& port)
+{
+    PortResult result;
+    result.data[QStringLiteral("port")] = port;
+    auto& ui = dynamic_cast<TerminalUi&>(lumo::ui());
+    ui.clearCommErrors();
+    auto fail = [&](int exit, int32_t status, const QString& text) {
+        result.exit = exit;
+        result.message = text;
+        result.data[QStringLiteral("error")] = errorJson(status, text);
+        return result;
+    };
+
+    DeviceLink link;
+    if (const int32_t s = openPort(link, port, options.baud)) {
+        const QString diagnosis = lumo::PortInfo::DiagnosisText(lumo::PortInfo::Diagnose(lumo::PortInfo::Resolve(port)));
+        return fail(kExitPort, s, failureText(s) + QStringLiteral(" ") + diagnosis);
+    }
+    if (options.waitMs > 0) Change_Wait_Time(options.waitMs);
+
+    // The probe of the port dialog: the identification number.
+    QString identification;
+    int32_t s = session::ReadIdentification(link, &identification);
+    QString failure;
+    if (s == 0) {
+        const Command& c = options.command;
+        Run run{link, c, identification, result.data, ui, {}};
+        session::ControlPanel panel(link);
+        bool staysStopped = false;  // "Gerät starten?" answered No
+        panel.ask = [&ui, &staysStopped](const QString& question) {
+            const bool yes = ui.ask(question);
+            staysStopped = !yes && question == QStringLiteral("Gerät starten?");
+            return yes;
+        };
+        ClockValue clock;
+        switch (c.verb) {
+        case Verb::Ident: result.data[QStringLiteral("ident")] = identification; break;
+        case Verb::Status: s = run.status(); break;
+        case Verb::Clock:
+            s = panel.ReadClock(&clock);
+            if (s == 0) putClock(result.data, clock);
+            break;
+        case Verb::ClockSet: {
+            const QDateTime now = QDateTime::currentDateTime();
+            s = session::WriteWholeClock(link, c.clock.value_or(clockOf(now.date(), now.time(), c.weekday)), &clock);
+            if (s == 0) putClock(result.data, clock);
+            break;
+        }
+        case Verb::Counter: s = run.counter(); break;
+        case Verb::ErrorTime: {
+            lumo::ErrorTime back;
+            s = panel.WriteErrorTime(c.side, c.errorTime);
+            if (s == 0) s = session::ReadErrorTime(link, c.side, &back);
+            if (s == 0)
+                result.data[QStringLiteral("errorTime")] = QJsonObject{
+                    {c.side == Side::Left ? QStringLiteral("left") : QStringLiteral("right"), errorTimeJson(back)}};
+            break;
+        }
+        case Verb::Calibration: {
+            s = panel.SendCalibration(c.side, c.petrol, c.gas);
+            lumo::Calibration back;
+            if (s == 0) s = session::ReadCalibration(link, &back);
+            if (s == 0) result.data[QStringLiteral("calibration")] = calibrationJson(back);
+            if (staysStopped) ui.printError(QStringLiteral("the controller stays stopped (gardoctl start)"));
+            break;
+        }
+        case Verb::Logs:
+            result.data[QStringLiteral("ident")] = identification;
+            s = run.logs();
+            break;
+        case Verb::Counters: {
+            session::CounterReadings r;
+            s = session::ReadCounterReadings(link, &r);
+            if (r.left && r.right)
+                result.data[QStringLiteral("meters")] = sides(metersJson(*r.left), metersJson(*r.right));
+            if (r.trigger) result.data[QStringLiteral("trigger")] = sides(r.trigger->left, r.trigger->right);
+            if (r.thresholds) {
+                const auto& t = *r.thresholds;
+                result.data[QStringLiteral("threshold")] = sides(t.leftThreshold, t.rightThreshold);
+                result.data[QStringLiteral("errorValue")] = sides(t.leftError / 100.0, t.rightError / 100.0);
+            }
+            break;
+        }
+        case Verb::Start: s = panel.StartDevice(); break;
+        case Verb::Stop: s = panel.StopDevice(); break;
+        }
+        failure = run.failure;
+    }
+    const int32_t closed = link.CloseConnection();
+    if (s != 0) return fail(kExitDevice, s, failureText(s));
+    if (!failure.isEmpty()) return fail(kExitDevice, 0, failure);
+    if (closed != 0) return fail(kExitDevice, closed, failureText(closed));
+    return result;
+}
+
+QStringList PlainLines(const QJsonObject& data)
+{
+    QStringList lines;
+    const std::function<void(const QString&, const QJsonValue&)> add = [&](const QString& key, const QJsonValue& v) {
+        if (v.isObject()) {
+            const QJsonObject o = v.toObject();
+            for (auto it = o.begin(); it != o.end(); ++it)
+                add(key.isEmpty() ? it.key() : key + QLatin1Char('.') + it.key(), it.value());
+        } else if (v.isDouble()) {
+            const double d = v.toDouble();
+            // Percent values carry two decimals; everything else is whole.
+            lines << key + QLatin1Char('=') +
+                         (d == double(qint64(d)) && !key.startsWith(QLatin1String("errorValue."))
+                              ? QString::number(qint64(d))
+                              : QString::number(d, 'f', 2));
+        } else {
+            lines << key + QLatin1Char('=') + v.toVariant().toString();
+        }
+    };
+    QJsonObject values = data;
+    values.remove(QStringLiteral("port"));
+    values.remove(QStringLiteral("error"));
+    add(QString(), values);
+    return lines;
+}
+
+QString UsageText()
+{
+    return QStringLiteral(
+        "Usage: gardoctl --port PORT [--port PORT ...] [--baud N] [--wait MS] [--trace FILE] [--json] [--yes]\n"
+        "                COMMAND [ARGS]\n"
+        "PORT is COMn:, a number n (COMn:) or a device path such as /dev/ttyUSB0.\n"
+        "Commands:\n"
+        "  ident                                   identification number\n"
+        "  status                                  counters, error times, calibration, clock\n"
+        "  clock                                   the controller's clock\n"
+        "  clock set [now|YYYY-MM-DDTHH:MM:SS [Mo|Di|Mi|Do|Fr|Sa|So]]\n"
+        "  counter left|right count|reset|set N    error counter (count: one error more)\n"
+        "  errortime left|right HH:MM              error time, up to 71:59\n"
+        "  calibration left|right PETROL GAS       stops, writes, applies, starts (asks; --yes)\n"
+        "  logs [--out DIR] [--side left|right|both]  the two log files\n"
+        "  counters                                meter readings, trigger, thresholds, errors\n"
+        "  start | stop                            start or stop the controller\n"
+        "Exit codes: 0 success, 1 controller error or silence, 2 wrong usage, 3 port not opened.\n"
+        "See gardoctl(1).\n");
+}
+
+}  // namespace gardoctl

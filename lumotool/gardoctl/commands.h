@@ -1,0 +1,88 @@
+// gardoctl's commands: the command line taken apart into one Command, and
+// the run of that command on one port through the session steps the
+// dialogs use. Each port gives one result object; main() prints it.
+#pragma once
+
+#include "core/device_map.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+namespace gardoctl {
+
+// Exit codes; with several ports the highest one wins.
+enum Exit : int {
+    kExitOk = 0,
+    kExitDevice = 1,  // the controller answered with an error or not at all
+    kExitUsage = 2,
+    kExitPort = 3,    // the port could not be opened
+};
+
+enum class Verb { Ident, Status, Clock, ClockSet, Counter, ErrorTime, Calibration, Logs, Counters, Start, Stop };
+enum class CounterOp { Count, Set, Reset };
+
+struct Command {
+    Verb verb = Verb::Status;
+    lumo::Side side = lumo::Side::Left;
+    // counter
+    CounterOp counterOp = CounterOp::Count;
+    uint16_t counterValue = 0;
+    // errortime
+    lumo::ErrorTime errorTime;
+    // calibration
+    uint32_t petrol = 0;
+    uint32_t gas = 0;
+    // clock set: the value, or "now" taken per port when it is written
+    std::optional<lumo::ClockValue> clock;
+    std::optional<int> weekday;  // 0 = "Mo"; with "now" only through the date
+    // logs
+    bool logLeft = true;
+    bool logRight = true;
+    QString outDir;  // empty: "Log" below the current directory
+};
+
+struct Options {
+    QStringList ports;
+    int baud = 4800;
+    int waitMs = 0;  // 0: the serial library's own byte wait
+    QString trace;
+    bool json = false;
+    bool yes = false;
+    bool help = false;
+    bool version = false;
+    Command command;
+};
+
+// Takes the arguments apart (without the program name). On a usage error
+// returns false with the reason in *error.
+bool ParseArguments(const QStringList& arguments, Options* options, QString* error);
+
+// The usage text for --help.
+QString UsageText();
+
+struct PortResult {
+    QJsonObject data;  // the values, with "port"; "error" on failure
+    int exit = kExitOk;
+    QString message;   // for standard error, empty on success
+};
+
+// Opens the port, probes the controller, runs the command and closes the
+// port again. The UI seam must be the terminal one (messages it collects
+// become the result's message).
+PortResult RunOnPort(const Options& options, const QString& port);
+
+// The result as "key=value" lines, nested keys joined with ".".
+QStringList PlainLines(const QJsonObject& data);
+
+// "COM3:" for "3", the text itself otherwise.
+QString PortText(const QString& argument);
+
+// Name of a status code from the protocol or serial library headers
+// ("GARDO_REJECTED", "SERLINK_E_READ_TIMEOUT"), or the number.
+QString StatusName(int32_t status);
+
+}  // namespace gardoctl
