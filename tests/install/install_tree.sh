@@ -4,9 +4,11 @@
 # into the build tree, the desktop metadata validates, and programs of
 # someone else's build against the installed libraries with pkg-config and
 # with find_package(gardolink) and talk to the installed gardosim.
-# Usage: install_tree.sh BUILD_DIR SOURCE_DIR PREFIX LIBDIR
+# Usage: install_tree.sh BUILD_DIR SOURCE_DIR PREFIX LIBDIR [CONSUMER_FLAGS]
+# (CONSUMER_FLAGS: compiler and linker flags for the consumers, e.g. the
+# sanitizers an instrumented build's libraries need.)
 set -euo pipefail
-build=$1 src=$2 prefix=$3 libdir=$4
+build=$1 src=$2 prefix=$3 libdir=$4 consumer_flags=${5:-}
 . "$(dirname "$0")/scratch.sh"
 
 root=$scratch/root
@@ -57,9 +59,10 @@ fi
 
 # Someone else's program, built against the installed tree only.
 export PKG_CONFIG_LIBDIR=$lib/pkgconfig PKG_CONFIG_SYSROOT_DIR=$root
-cc -o "$scratch/read_ident_pc" "$src/tests/install/consumer/read_ident.c" \
+cc $consumer_flags -o "$scratch/read_ident_pc" "$src/tests/install/consumer/read_ident.c" \
    $(pkg-config --cflags --libs gardolink) || fail "build with pkg-config gardolink"
-cmake -S "$src/tests/install/consumer" -B "$scratch/consumer" -DCMAKE_PREFIX_PATH="$top" >/dev/null \
+cmake -S "$src/tests/install/consumer" -B "$scratch/consumer" -DCMAKE_PREFIX_PATH="$top" \
+      -DCMAKE_C_FLAGS="$consumer_flags" -DCMAKE_EXE_LINKER_FLAGS="$consumer_flags" >/dev/null \
   || fail "configure with find_package(gardolink)"
 cmake --build "$scratch/consumer" >/dev/null || fail "build with find_package(gardolink)"
 
