@@ -9,7 +9,14 @@ target_sources(lumo_app PRIVATE
   ${CMAKE_CURRENT_SOURCE_DIR}/start_options.cpp)
 
 add_executable(lumotool main.cpp)
-target_link_libraries(lumotool PRIVATE lumo_app gardosim_core)
+target_link_libraries(lumotool PRIVATE lumo_app)
+if(WIN32)
+  # A windowed program (no console); Qt's entry point calls main().
+  set_target_properties(lumotool PROPERTIES WIN32_EXECUTABLE ON)
+else()
+  # The --simulator demo serves a pseudo-terminal.
+  target_link_libraries(lumotool PRIVATE gardosim_core)
+endif()
 
 # The version in one place, project(VERSION) of the top-level CMakeLists.txt:
 # a generated header for --version and the About box (there with the minor

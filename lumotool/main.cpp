@@ -13,8 +13,6 @@
 #include <QFile>
 #include <QStringList>
 
-#include <gardosim/simulator.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -22,9 +20,25 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <gardosim/simulator.h>
+
 #include <unistd.h>
+#endif
 
 namespace {
+
+#ifdef _WIN32
+// The simulator serves a POSIX pseudo-terminal; Windows has none.
+class DemoSimulator {
+public:
+    bool start()
+    {
+        std::fputs("lumotool: --simulator is not available on Windows.\n", stderr);
+        return false;
+    }
+};
+#else
 
 // The simulator for one run, registered as COM1 in a temporary ports folder
 // that is removed again at the end.
@@ -68,6 +82,7 @@ private:
     std::string dir_;
     std::unique_ptr<gardosim::Simulator> sim_;
 };
+#endif
 
 // The service program with the start options applied to its main dialog.
 class LumotoolApp : public lumo::ServiceApp {
@@ -112,7 +127,7 @@ int main(int argc, char** argv)
     }
     // Before anything opens a port: serlink writes its trace there.
     if (!options.traceFile.isEmpty())
-        setenv("SERLINK_TRACE", QFile::encodeName(options.traceFile).constData(), 1);
+        qputenv("SERLINK_TRACE", QFile::encodeName(options.traceFile));
 
     DemoSimulator demo;
     if (options.simulator && !demo.start()) return 1;

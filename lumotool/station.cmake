@@ -3,20 +3,29 @@
 # so it never runs inside lumotool. The program only decodes the helper's
 # answers (row_answer) and finds the helper beside itself.
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(MDB REQUIRED IMPORTED_TARGET libmdb)
+if(WIN32)
+  # Windows: libmdb cross-built by scripts/build-windows.sh, found through
+  # PKG_CONFIG_LIBDIR; without it the program builds without the helper,
+  # and the lookups report the helper missing.
+  pkg_check_modules(MDB IMPORTED_TARGET libmdb)
+else()
+  pkg_check_modules(MDB REQUIRED IMPORTED_TARGET libmdb)
+endif()
 set(LUMO_MDB_HELPER_DIR ${CMAKE_CURRENT_LIST_DIR}/mdbhelper)
 add_library(lumo_mdb_answer STATIC ${LUMO_MDB_HELPER_DIR}/row_answer.h ${LUMO_MDB_HELPER_DIR}/row_answer.cpp)
 target_include_directories(lumo_mdb_answer PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(lumo_app PUBLIC lumo_mdb_answer)
+if(MDB_FOUND)
 add_library(lumo_mdb_read STATIC
   ${LUMO_MDB_HELPER_DIR}/mdb_file.h ${LUMO_MDB_HELPER_DIR}/mdb_file.cpp
   ${LUMO_MDB_HELPER_DIR}/row_lookup.h ${LUMO_MDB_HELPER_DIR}/row_lookup.cpp)
 target_link_libraries(lumo_mdb_read PUBLIC lumo_mdb_answer PkgConfig::MDB)
 add_executable(lumo-mdb ${LUMO_MDB_HELPER_DIR}/lumo_mdb.cpp)
 target_link_libraries(lumo-mdb PRIVATE lumo_mdb_read)
-target_link_libraries(lumo_app PUBLIC lumo_mdb_answer)
 # Whatever links the program's code (the program, its tests, benchmarks)
 # gets the helper built beside it.
 add_dependencies(lumo_app lumo-mdb)
+endif()
 
 # The demo's parameter and diagnosis databases go beside the program, where
 # the lookups look for them.

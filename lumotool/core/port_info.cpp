@@ -6,19 +6,24 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#ifndef _WIN32
 #include <QSerialPortInfo>
+#endif
 
 #include <algorithm>
 
+#ifndef _WIN32
 #include <cerrno>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace lumo {
 
 namespace {
 
+#ifndef _WIN32
 // The file a path ends at when links are followed; the link's own target
 // text (made absolute) when it points nowhere.
 QString finalTarget(const QString& path)
@@ -31,6 +36,7 @@ QString finalTarget(const QString& path)
         return info.symLinkTarget();
     return path;
 }
+#endif
 
 QString homeShort(const QString& path)
 {
@@ -42,6 +48,9 @@ QString homeShort(const QString& path)
 
 }  // namespace
 
+// The ports folder, the device links and the opening are POSIX; Windows has
+// its own in port_info_win.cpp. The texts below are shared.
+#ifndef _WIN32
 QString PortInfo::PortsDir()
 {
     return QFile::decodeName(portnames::PortsDir().c_str());
@@ -56,11 +65,6 @@ PortTarget PortInfo::Resolve(const QString& rawName)
     t.fromEntry = resolved.fromEntry;
     t.device = finalTarget(t.path);
     return t;
-}
-
-PortTarget PortInfo::ForPort(int port)
-{
-    return Resolve(QStringLiteral("COM%1").arg(port));
 }
 
 QList<SerialDevice> PortInfo::ListSerialDevices()
@@ -102,14 +106,7 @@ QList<SerialDevice> PortInfo::ListSerialDevices(QList<SerialDevice> devices)
         if (!shown)
             devices.append(SerialDevice{finalTarget(portsDir + QLatin1Char('/') + entry), {}, {}, {}, n});
     }
-    std::stable_sort(devices.begin(), devices.end(), [](const SerialDevice& a, const SerialDevice& b) {
-        // Numbered devices first, by number; the others by path.
-        if ((a.comNumber == 0) != (b.comNumber == 0))
-            return a.comNumber != 0;
-        if (a.comNumber != b.comNumber)
-            return a.comNumber < b.comNumber;
-        return a.path < b.path;
-    });
+    SortByComNumber(devices);
     return devices;
 }
 
@@ -134,6 +131,23 @@ OpenDiagnosis PortInfo::Diagnose(const PortTarget& target)
     d.error = errno;
     d.problem = portnames::Classify(step, d.error);
     return d;
+}
+#endif  // !_WIN32
+
+PortTarget PortInfo::ForPort(int port)
+{
+    return Resolve(QStringLiteral("COM%1").arg(port));
+}
+
+void PortInfo::SortByComNumber(QList<SerialDevice>& devices)
+{
+    std::stable_sort(devices.begin(), devices.end(), [](const SerialDevice& a, const SerialDevice& b) {
+        if ((a.comNumber == 0) != (b.comNumber == 0))
+            return a.comNumber != 0;
+        if (a.comNumber != b.comNumber)
+            return a.comNumber < b.comNumber;
+        return a.path < b.path;
+    });
 }
 
 QString PortInfo::TargetText(const PortTarget& t)

@@ -6,9 +6,14 @@
 // ($SERLINK_PORTS_DIR, else ~/.config/serlink/ports), usually a symbolic
 // link such as COM3 -> /dev/ttyUSB0; "COMn" without an entry is
 // /dev/ttyS<n-1>. The serial library does the opening itself.
+// On Windows "COMn" is the system's own device name (opened as \\.\COMn),
+// there is no ports folder, and the list comes from the system's serial
+// device map (port_info_win.cpp).
 #pragma once
 
+#ifndef _WIN32
 #include "port_names.h"
+#endif
 
 #include <QList>
 #include <QString>
@@ -32,13 +37,17 @@ struct SerialDevice {
     int comNumber = 0;     // the COM number that reaches it, 0 for none
 };
 
+#ifdef _WIN32
+enum class OpenProblem { None, Missing, NoPermission, InUse, NotSerial, NoHardware, Other };
+#else
 using OpenProblem = portnames::OpenProblem;
+#endif
 
 struct OpenDiagnosis {
     OpenProblem problem = OpenProblem::None;
     QString device;  // the device looked at
     QString group;   // owning group of the device (NoPermission)
-    int error = 0;   // errno of the failed step
+    int error = 0;   // errno (Windows: GetLastError) of the failed step
 };
 
 class PortInfo {
@@ -68,6 +77,8 @@ public:
 private:
     // The German sentence for the problem alone.
     static QString ProblemText(const OpenDiagnosis& diagnosis);
+    // Numbered devices first, by number; the others by path.
+    static void SortByComNumber(QList<SerialDevice>& devices);
 };
 
 }  // namespace lumo

@@ -14,10 +14,14 @@
 #include <QTimer>
 #include <QWidget>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+#endif
 
 namespace lumo {
 
@@ -46,8 +50,13 @@ SingleInstance::~SingleInstance()
     if (g_current == this)
         g_current = nullptr;
     delete server_.data();
+#ifdef _WIN32
+    if (mutex_)
+        CloseHandle(static_cast<HANDLE>(mutex_));  // the system would at the process's end
+#else
     if (fd_ >= 0)
         ::close(fd_);  // drops the lock
+#endif
 }
 
 QString SingleInstance::lockPath() const
@@ -60,6 +69,34 @@ QString SingleInstance::socketPath() const
     return dir_ + QLatin1Char('/') + name_ + QStringLiteral(".sock");
 }
 
+#ifdef _WIN32
+bool SingleInstance::isHeld() const
+{
+    return mutex_ != nullptr;
+}
+
+bool SingleInstance::tryLock()
+{
+    if (mutex_)
+        return true;
+    // Created owned; the attempt counts only when the creation reports no
+    // error at all: ERROR_ALREADY_EXISTS (another start holds it) or any
+    // other error closes the handle and fails. The system releases the
+    // mutex when the process ends, however it ends.
+    const std::wstring name = name_.toStdWString();
+    SetLastError(ERROR_SUCCESS);
+    HANDLE h = CreateMutexW(nullptr, TRUE, name.c_str());
+    if (GetLastError() != ERROR_SUCCESS) {
+        if (h)
+            CloseHandle(h);
+        return false;
+    }
+    if (!h)
+        return false;
+    mutex_ = h;
+    return true;
+}
+#else
 bool SingleInstance::isHeld() const
 {
     return fd_ >= 0;
@@ -82,6 +119,7 @@ bool SingleInstance::tryLock()
     fd_ = fd;
     return true;
 }
+#endif
 
 bool SingleInstance::knock()
 {

@@ -5,6 +5,8 @@
 // dialog raised, the window restored if minimised) and the second start is
 // refused. Without a listener (the first start is still in its login) the
 // second start tries the lock 8 times, 500 ms apart, before it is refused.
+// The lock is a file lock (flock) in the runtime folder on POSIX systems and
+// the named mutex of that name, created owned, on Windows.
 #pragma once
 
 #include <QPointer>
@@ -72,7 +74,11 @@ private:
 
     QString name_;
     QString dir_;
+#ifdef _WIN32
+    void* mutex_ = nullptr;  // HANDLE of the owned mutex
+#else
     int fd_ = -1;
+#endif
     int attempts_ = 0;
     QPointer<QLocalServer> server_;
 };
