@@ -39,7 +39,7 @@ const CommandName* find(uint8_t code) {
 
 bool is_read(uint8_t code) { return code >= 0x80 && code <= 0x86; }
 
-std::string code_text(int32_t code) { return linktrace::status_text(code, status_name(code)); }
+std::string code_text(int32_t code) { return linktrace::status_text(code, linktrace::gardolink_status_name(code)); }
 
 std::string byte_hex(uint8_t b) { return linktrace::hex(&b, 1); }
 
@@ -63,19 +63,6 @@ std::string outcome_text(uint8_t command, const Attempt& a) {
 }
 
 }  // namespace
-
-const char* status_name(int32_t status) {
-    switch (status) {
-    case GARDO_OK: return "GARDO_OK";
-    case GARDO_REJECTED: return "GARDO_REJECTED";
-    case GARDO_FAULTY: return "GARDO_FAULTY";
-    case GARDO_UNKNOWN_REPLY: return "GARDO_UNKNOWN_REPLY";
-    case GARDO_BAD_TYPE: return "GARDO_BAD_TYPE";
-    case GARDO_BAD_LENGTH: return "GARDO_BAD_LENGTH";
-    case GARDO_BAD_ARGUMENT: return "GARDO_BAD_ARGUMENT";
-    default: return linktrace::serlink_status_name(status);
-    }
-}
 
 std::string transaction_line(uint8_t code, int32_t address, int32_t count, const Record& rec, int32_t status,
                              double ms) {

@@ -10,9 +10,6 @@
 
 namespace gardo {
 
-// "GARDO_OK", "SERLINK_E_READ_TIMEOUT", ...; nullptr for a code without a name.
-const char* status_name(int32_t status);
-
 // e.g. "Read_Program (80) program address 1680 count 4: attempt 1 silence
 // (-1154 SERLINK_E_READ_TIMEOUT); attempt 2 reply C0 14 with 4 data bytes,
 // checksum ok; status 0 GARDO_OK after 2 attempts, 2031.415 ms".

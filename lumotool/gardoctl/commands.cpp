@@ -8,7 +8,6 @@
 #include "logs/log_writer.h"
 #include "session/control_panel.h"
 #include "session/reads.h"
-#include "session/service_steps.h"
 
 #include <gardolink.h>
 #include <line_trace.h>
@@ -203,7 +202,7 @@ int32_t Run::counter()
     int32_t s = 0;
     switch (command.counterOp) {
     case CounterOp::Count: s = panel.CountError(command.side, &value); break;
-    case CounterOp::Set: s = session::SetErrorCounter(link, command.side, command.counterValue, &value); break;
+    case CounterOp::Set: s = panel.SetCounter(command.side, command.counterValue, &value); break;
     case CounterOp::Reset: {
         session::ControlPanel::RightSide right;
         s = panel.ResetCounter(command.side, &value, &right);
@@ -287,17 +286,7 @@ QString PortText(const QString& argument)
 
 QString StatusName(int32_t status)
 {
-    switch (status) {
-    case GARDO_OK: return QStringLiteral("GARDO_OK");
-    case GARDO_REJECTED: return QStringLiteral("GARDO_REJECTED");
-    case GARDO_FAULTY: return QStringLiteral("GARDO_FAULTY");
-    case GARDO_UNKNOWN_REPLY: return QStringLiteral("GARDO_UNKNOWN_REPLY");
-    case GARDO_BAD_TYPE: return QStringLiteral("GARDO_BAD_TYPE");
-    case GARDO_BAD_LENGTH: return QStringLiteral("GARDO_BAD_LENGTH");
-    case GARDO_BAD_ARGUMENT: return QStringLiteral("GARDO_BAD_ARGUMENT");
-    default: break;
-    }
-    if (const char* name = linktrace::serlink_status_name(status)) return QString::fromLatin1(name);
+    if (const char* name = linktrace::gardolink_status_name(status)) return QString::fromLatin1(name);
     return QString::number(status);
 }
 
@@ -410,7 +399,7 @@ PortResult RunOnPort(const Options& options, const QString& port)
             break;
         case Verb::ClockSet: {
             const QDateTime now = QDateTime::currentDateTime();
-            s = session::WriteWholeClock(link, c.clock.value_or(clockOf(now.date(), now.time(), c.weekday)), &clock);
+            s = panel.WriteClock(c.clock.value_or(clockOf(now.date(), now.time(), c.weekday)), &clock);
             if (s == 0) putClock(result.data, clock);
             break;
         }

@@ -107,8 +107,7 @@ int32_t ControlPanel::ResetCounter(Side side, uint16_t* counter, RightSide* righ
 {
     // The left block's last byte is the right counter's low byte; it goes
     // back as read, and the right counter is written again below.
-    if (const int32_t s = updateCounter(link_, side, [](CounterBlock& b) { b.setCounter(0); }, counter))
-        return s;
+    if (const int32_t s = SetCounter(side, 0, counter)) return s;
     if (side == Side::Right) return 0;
 
     // The right counter and error time go back as the controller holds them
@@ -123,6 +122,11 @@ int32_t ControlPanel::ResetCounter(Side side, uint16_t* counter, RightSide* righ
     if (const int32_t s = link_.ReadProcessData(address, map::kErrorTimeLength, minutes)) return s;
     out.time = ErrorTime::Decode(minutes);
     return 0;
+}
+
+int32_t ControlPanel::SetCounter(Side side, uint16_t value, uint16_t* counter)
+{
+    return updateCounter(link_, side, [value](CounterBlock& b) { b.setCounter(value); }, counter);
 }
 
 int32_t ControlPanel::WriteErrorTime(Side side, ErrorTime time)
@@ -172,14 +176,23 @@ int32_t ControlPanel::ReadClock(ClockValue* clock)
     return 0;
 }
 
+int32_t ControlPanel::WriteClock(const ClockValue& clock, ClockValue* written)
+{
+    return writeClockBytes(clock.encode(), written);
+}
+
+int32_t ControlPanel::writeClockBytes(const std::array<uint8_t, 7>& bytes, ClockValue* written)
+{
+    if (const int32_t s = link_.WriteClock(map::kClockAddress, map::kClockLength, bytes.data())) return s;
+    return ReadClock(written);
+}
+
 int32_t ControlPanel::SetClock(ClockChange change, int weekdayIndex, const QDate& fieldDate,
                                const QTime& fieldTime, ClockValue* written)
 {
     ClockValue fresh;
     if (const int32_t s = ReadClock(&fresh)) return s;
-    const auto clock = MergeClock(change, fresh, weekdayIndex, fieldDate, fieldTime);
-    if (const int32_t s = link_.WriteClock(map::kClockAddress, map::kClockLength, clock.data())) return s;
-    return ReadClock(written);
+    return writeClockBytes(MergeClock(change, fresh, weekdayIndex, fieldDate, fieldTime), written);
 }
 
 }  // namespace lumo::session

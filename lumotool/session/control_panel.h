@@ -73,6 +73,9 @@ public:
         ErrorTime time;
     };
     int32_t ResetCounter(Side side, uint16_t* counter, RightSide* right = nullptr);
+    // Sets the side's counter to value (bytes 2 and 3 go back as read);
+    // *counter is the counter read back.
+    int32_t SetCounter(Side side, uint16_t value, uint16_t* counter);
     int32_t WriteErrorTime(Side side, ErrorTime time);
 
     // Asks "Gerät stoppen?"; on Yes stops the controller, writes the pair,
@@ -88,10 +91,14 @@ public:
     int32_t ReadClock(ClockValue* clock);
     // Reads the clock, replaces what the user changed, writes it and reads
     // it back into *written.
+    // Writes all seven clock bytes and reads the clock back into *written.
+    int32_t WriteClock(const ClockValue& clock, ClockValue* written);
     int32_t SetClock(ClockChange change, int weekdayIndex, const QDate& fieldDate, const QTime& fieldTime,
                      ClockValue* written);
 
 private:
+    int32_t writeClockBytes(const std::array<uint8_t, 7>& bytes, ClockValue* written);
+
     DeviceLink& link_;
 };
 
