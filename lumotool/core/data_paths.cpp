@@ -7,6 +7,11 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#ifdef _WIN32
+#include <shlobj.h>
+#include <windows.h>
+#endif
+
 namespace lumo {
 
 QStringList DataFileFolders()
@@ -34,6 +39,47 @@ QString FindDataFile(const QString& name)
         if (QFileInfo(path).isFile()) return path;
     }
     return QDir(folders.constFirst()).filePath(name);
+}
+
+namespace {
+constexpr auto kStationFileName = "MavikDatenbank.txt";
+}
+
+QString StationFilePath()
+{
+#ifdef _WIN32
+    // FOLDERID_RoamingAppData is %APPDATA%. (Qt's GenericDataLocation is
+    // the local, not the roaming, folder on Windows.)
+    QString folder;
+    PWSTR known = nullptr;
+    if (SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &known) == S_OK)
+        folder = QDir::fromNativeSeparators(QString::fromWCharArray(known));
+    CoTaskMemFree(known);
+    if (folder.isEmpty()) folder = QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA"));
+    return QDir::toNativeSeparators(folder + QLatin1Char('/') + Settings::kOrganization + QLatin1Char('/') +
+                                    QLatin1String(kStationFileName));
+#else
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') +
+           Settings::kOrganization + QLatin1Char('/') + QLatin1String(kStationFileName);
+#endif
+}
+
+QString LegacyStationFilePath()
+{
+#ifdef _WIN32
+    wchar_t buffer[MAX_PATH] = {};
+    const UINT length = GetWindowsDirectoryW(buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {};
+    return QString::fromWCharArray(buffer, int(length)) + QLatin1Char('\\') + QLatin1String(kStationFileName);
+#else
+    return {};
+#endif
+}
+
+QString StationFileToRead(const QString& path, const QString& legacy)
+{
+    if (legacy.isEmpty() || QFileInfo::exists(path) || !QFileInfo(legacy).isFile()) return path;
+    return legacy;
 }
 
 }  // namespace lumo

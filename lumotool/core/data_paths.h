@@ -18,4 +18,16 @@ QStringList DataFileFolders();
 // file is expected first.
 QString FindDataFile(const QString& name);
 
+// The station file: "MavikDatenbank.txt" in the per-user data folder,
+// ~/.local/share/Mavik on Linux, %APPDATA%\Mavik on Windows (the roaming
+// application data folder, which a normal user may write to).
+QString StationFilePath();
+// Where earlier Windows versions kept it: the Windows folder, which a
+// normal user may not write to on current Windows. Empty elsewhere.
+QString LegacyStationFilePath();
+
+// The file to read the station data from: path while it exists; else the
+// legacy file while only that exists (it is then saved to path); else path.
+QString StationFileToRead(const QString& path, const QString& legacy);
+
 }  // namespace lumo

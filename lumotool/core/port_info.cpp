@@ -213,7 +213,13 @@ QString PortInfo::DeviceListText(const QList<SerialDevice>& devices)
         QStringList about;
         for (const QString& part : {d.description, d.manufacturer, d.serialNumber})
             if (!part.isEmpty()) about.append(part);
-        if (!about.isEmpty())
+        // On Windows the device is the COM name itself: "COM3 = USB Serial
+        // Port (COM3), FTDI".
+        const bool selfNamed = d.comNumber > 0 && d.path.compare(QStringLiteral("COM%1").arg(d.comNumber),
+                                                                 Qt::CaseInsensitive) == 0;
+        if (selfNamed)
+            line = about.isEmpty() ? d.path : QStringLiteral("COM%1 = %2").arg(d.comNumber).arg(about.join(QStringLiteral(", ")));
+        else if (!about.isEmpty())
             line += QStringLiteral(" (%1)").arg(about.join(QStringLiteral(", ")));
         lines.append(line);
     }

@@ -17,6 +17,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace lumo {
 
@@ -39,6 +40,18 @@ struct SerialDevice {
 
 #ifdef _WIN32
 enum class OpenProblem { None, Missing, NoPermission, InUse, NotSerial, NoHardware, Other };
+
+// What Windows' device manager (SetupAPI, the ports class) tells of one
+// port: its "PortName" ("COM3"), friendly name ("USB Serial Port (COM3)"),
+// manufacturer ("FTDI"), first hardware id and device instance id
+// ("FTDIBUS\VID_0403+PID_6001+A12345A\0000").
+struct PortProperties {
+    QString portName;
+    QString friendlyName;
+    QString manufacturer;
+    QString hardwareId;
+    QString instanceId;
+};
 #else
 using OpenProblem = portnames::OpenProblem;
 #endif
@@ -64,6 +77,14 @@ public:
     static QList<SerialDevice> ListSerialDevices();
     // The same for a given list of system devices (tests).
     static QList<SerialDevice> ListSerialDevices(QList<SerialDevice> systemDevices);
+#ifdef _WIN32
+    // The list from the device manager's ports and the COM names of the
+    // serial device map that it does not name (recorded values in tests).
+    static QList<SerialDevice> ListSerialDevices(const QList<PortProperties>& ports,
+                                                 const QStringList& mappedNames);
+    // The ports the device manager lists now.
+    static QList<PortProperties> QueryPortProperties();
+#endif
     // Why the target cannot be opened (None when it opens now). Opens the
     // device briefly without changing its settings.
     static OpenDiagnosis Diagnose(const PortTarget& target);

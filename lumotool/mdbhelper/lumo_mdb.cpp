@@ -16,10 +16,17 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #endif
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    // A crash in libmdb ends this process at once, with no error box and no
+    // debugger waiting for someone to close it: the program counts it as a
+    // damaged database.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+#endif
     if (argc != 5) {
         std::fprintf(stderr, "usage: lumo-mdb FILE TABLE KEY-COLUMN KEY\n");
         return 2;

@@ -1,9 +1,33 @@
 #include "mdbhelper/mdb_file.h"
 
 // glib first: mdbtools.h includes it inside an extern "C" block, where its
-// C++ templates do not compile.
+// C++ templates do not compile. A libmdb built without glib (the Windows
+// build) brings its own small replacement, whose header declares C functions
+// outside that block: it goes in one of its own, after the system headers
+// it includes.
+#if __has_include(<glib.h>)
 #include <glib.h>
 #include <mdbtools.h>
+#else
+#include <cctype>
+#include <clocale>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <inttypes.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+#ifdef _WIN32
+#include <io.h>
+#endif
+extern "C" {
+#include <mdbtools.h>
+}
+#endif
 
 #include <cstring>
 #include <filesystem>

@@ -1,6 +1,7 @@
 #include "station/station_database.h"
 
 #include "core/cp1252.h"
+#include "core/data_paths.h"
 #include "core/ui_seam.h"
 
 #include <QDir>
@@ -8,13 +9,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 #include <utility>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace lumo {
 
@@ -142,23 +138,17 @@ constexpr int kMaxErrorText = 127;
 
 }  // namespace
 
-StationDatabase::StationDatabase() : StationDatabase(DefaultFilePath()) {}
+StationDatabase::StationDatabase() : StationDatabase(DefaultFilePath()) {
+    legacyPath_ = LegacyStationFilePath();
+}
 
-StationDatabase::StationDatabase(QString filePath) : filePath_(std::move(filePath)) {}
+StationDatabase::StationDatabase(QString filePath, QString legacyPath)
+    : filePath_(std::move(filePath)), legacyPath_(std::move(legacyPath)) {}
 
 StationDatabase::~StationDatabase() = default;
 
 QString StationDatabase::DefaultFilePath() {
-#ifdef _WIN32
-    wchar_t buffer[MAX_PATH] = {};
-    const UINT length = GetWindowsDirectoryW(buffer, MAX_PATH);
-    const QString folder =
-        (length > 0 && length < MAX_PATH) ? QString::fromWCharArray(buffer, int(length)) : QString();
-    return folder + QStringLiteral("\\MavikDatenbank.txt");
-#else
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/Mavik/MavikDatenbank.txt");
-#endif
+    return StationFilePath();
 }
 
 void StationDatabase::showFileError(const QString& description) {
@@ -169,12 +159,27 @@ void StationDatabase::showFileError(const QString& description) {
     ui().showMessage(message);
 }
 
-bool StationDatabase::readFile(QByteArray& text, QString& error, bool& missing) const {
+bool StationDatabase::readFile(QByteArray& text, QString& error, bool& missing) {
     missing = false;
-    QFile file(filePath_);
+    // Until the first save to the new place, a file only in the old place
+    // is read from there (and the user told once where it goes now).
+    const QString readPath = StationFileToRead(filePath_, legacyPath_);
+    if (readPath != filePath_) {
+        static bool told = false;
+        if (!told) {
+            told = true;
+            Message message;
+            message.text = QStringLiteral("Die Stationsdaten werden aus %1 gelesen und ab jetzt in %2 gespeichert.")
+                               .arg(QDir::toNativeSeparators(readPath), QDir::toNativeSeparators(filePath_));
+            message.caption = kAppCaption;
+            message.icon = MsgIcon::Information;
+            ui().showMessage(message);
+        }
+    }
+    QFile file(readPath);
     if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString();
-        missing = !QFileInfo::exists(filePath_);
+        missing = !QFileInfo::exists(readPath);
         return false;
     }
     text = file.readAll();

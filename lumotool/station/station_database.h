@@ -94,12 +94,14 @@ class StationDatabase {
 public:
     // Works on the file at DefaultFilePath().
     StationDatabase();
-    // Works on the given file (tests and tools).
-    explicit StationDatabase(QString filePath);
+    // Works on the given file (tests and tools); while it does not exist, a
+    // legacyPath file is read instead (the next save goes to filePath).
+    explicit StationDatabase(QString filePath, QString legacyPath = {});
     virtual ~StationDatabase();
 
-    // <user data folder>/Mavik/MavikDatenbank.txt; on Windows the file
-    // "MavikDatenbank.txt" in the Windows directory.
+    // <user data folder>/Mavik/MavikDatenbank.txt (StationFilePath(); on
+    // Windows in %APPDATA%). The default object also reads the file of
+    // earlier Windows versions in the Windows folder while only that exists.
     static QString DefaultFilePath();
     QString filePath() const { return filePath_; }
 
@@ -164,9 +166,10 @@ private:
     // Reads the whole file into text. Returns false and leaves a message
     // text in error when the file exists but cannot be read; a missing file
     // sets missing and returns false.
-    bool readFile(QByteArray& text, QString& error, bool& missing) const;
+    bool readFile(QByteArray& text, QString& error, bool& missing);
 
     QString filePath_;
+    QString legacyPath_;
     QByteArray fileText_;
     QByteArray recordText_;
     QString id_;

@@ -1,5 +1,7 @@
 #include "station/station_database.h"
 
+#include "core/data_paths.h"
+
 #include "station_test_util.h"
 #include "support/recording_ui.h"
 
@@ -456,6 +458,36 @@ TEST_F(StationDatabaseTest, DefaultFileLivesInTheUserDataFolder) {
     EXPECT_EQ(f.readAll(), kRecord123);
     f.close();
     QFile::remove(path);
+}
+
+// The file of earlier Windows versions (in the Windows folder) is read
+// while only it exists; the save goes to the new place, the old file stays
+// as it was, the user is told once, and from then on the new file is read.
+TEST_F(StationDatabaseTest, OldPlaceIsReadUntilTheFirstSaveToTheNewPlace) {
+    StationFile old;
+    old.write(kRecord123);
+    const QString newPath = file.folder() + QStringLiteral("/Mavik/MavikDatenbank.txt");
+    EXPECT_EQ(StationFileToRead(newPath, QString()), newPath);
+    EXPECT_EQ(StationFileToRead(newPath, old.path()), old.path());
+
+    StationDatabase db(newPath, old.path());
+    ASSERT_EQ(db.LoadRecord(QStringLiteral("0000000123")), 1);
+    EXPECT_EQ(db.ReadOrt(), QStringLiteral("Köln"));
+    ASSERT_EQ(ui.count(), 1u);
+    EXPECT_TRUE(ui.last().text.contains(QDir::toNativeSeparators(newPath)));
+    db.WriteOrt(QStringLiteral("Bonn"));
+    EXPECT_EQ(old.read(), kRecord123);
+    QFile saved(newPath);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    QByteArray expected = kRecord123;
+    expected.replace("Ort=K\xF6" "ln;", "Ort=Bonn;");
+    EXPECT_EQ(saved.readAll(), expected);
+
+    EXPECT_EQ(StationFileToRead(newPath, old.path()), newPath);
+    StationDatabase again(newPath, old.path());
+    ASSERT_EQ(again.LoadRecord(QStringLiteral("0000000123")), 1);
+    EXPECT_EQ(again.ReadOrt(), QStringLiteral("Bonn"));
+    EXPECT_EQ(ui.count(), 1u);
 }
 
 }  // namespace
