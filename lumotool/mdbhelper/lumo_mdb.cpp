@@ -6,6 +6,7 @@
 // Usage: lumo-mdb FILE TABLE KEY-COLUMN KEY
 // Prints the answer in the framed form of row_answer.h on standard output
 // and exits with 0; wrong usage exits with 2.
+#include "mdbhelper/crash_exit.h"
 #include "mdbhelper/row_answer.h"
 #include "mdbhelper/row_lookup.h"
 
@@ -16,17 +17,11 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 #endif
 
 int main(int argc, char** argv)
 {
-#ifdef _WIN32
-    // A crash in libmdb ends this process at once, with no error box and no
-    // debugger waiting for someone to close it: the program counts it as a
-    // damaged database.
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
-#endif
+    lumo::mdbrow::EndAtOnceOnCrash();
     if (argc != 5) {
         std::fprintf(stderr, "usage: lumo-mdb FILE TABLE KEY-COLUMN KEY\n");
         return 2;

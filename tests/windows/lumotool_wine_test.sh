@@ -134,12 +134,12 @@ cmd_mdb() {
       cp "$bad" "$dist/lumo-test-damaged.mdb"
       WINEDEBUG=err+seh wincheck "$work/$name.txt" lookup lumo-test-damaged.mdb Saeulenparameter ID-Nummer 0001234567
       rm -f "$dist/lumo-test-damaged.mdb"
-      ! grep -qx 'status=Found' "$work/$name.txt" || fail "$name: a row from a damaged file"
+      grep -Eqx 'status=(NotOpened|NoMatch|Failed)' "$work/$name.txt" || fail "$name: $(cat "$work/$name.txt")"
     else
       WINEDEBUG=err+seh wincheck "$work/$name.txt" lookup-with "$bad" Saeulenparameter.mdb Saeulenparameter ID-Nummer 0001234567
-      grep -qx 'status=Failed' "$work/$name.txt" || fail "a reader that does $name: $(cat "$work/$name.txt")"
+      grep -qx 'status=Failed' "$work/$name.txt" && grep -q '^error=.' "$work/$name.txt" ||
+        fail "a reader that does $name: $(cat "$work/$name.txt")"
     fi
-    grep -q '^error=.' "$work/$name.txt" || fail "$name: no text: $(cat "$work/$name.txt")"
     ! grep -qi 'debugger' "$work/$name.txt.err" ||
       fail "$name: a debugger was started: $(grep -i debugger "$work/$name.txt.err" | head -n 2)"
     sed "s/^/  $name: /" "$work/$name.txt"
@@ -303,7 +303,11 @@ cmd_station() {
   rm -rf "$appdata/Mavik"
   local old=$'\r\n[ID-Nummer=0000000123;\r\nTankstelle=T;\r\nStrasse=S;\r\nPLZ=P;\r\nOrt=K\xf6ln;\r\nZS-Marke=M;\r\nZS-Type=Y;\r\nZS-Bj=B;\r\nL-ZS-Nr=L;\r\nR-ZS-Nr=R;\r\nDiag-Typ=1;]\r\n'
   printf '%s' "$old" >"$windir/MavikDatenbank.txt"
-  trap 'rm -f "$windir/MavikDatenbank.txt"; stop_sim' EXIT
+  printf '%s' "$old" >"$work/old.expected"
+  # The text as read, up to its last "]", with the change.
+  local new=${old/K$'\xf6'ln/Bonn}
+  printf '%s' "${new%$'\r\n'}" >"$work/new.expected"
+  trap "rm -f '$windir/MavikDatenbank.txt'; stop_sim" EXIT
   wincheck "$work/first.txt" station 0000000123 Bonn
   sed 's/^/  first: /' "$work/first.txt"
   grep -q '^path=C:\\users\\.*\\AppData\\Roaming\\Mavik\\MavikDatenbank.txt$' "$work/first.txt" ||
@@ -311,8 +315,8 @@ cmd_station() {
   grep -qi '^legacy=C:\\windows\\MavikDatenbank.txt$' "$work/first.txt" || fail "the old place is not the Windows folder"
   grep -qx 'read.ort=Köln' "$work/first.txt" || fail "the old file was not read"
   [ "$(grep -c '^message=' "$work/first.txt")" = 1 ] || fail "the move was not told once"
-  [ "$(cat "$windir/MavikDatenbank.txt")" = "$old" ] || fail "the old file was changed"
-  [ "$(cat "$appdata/Mavik/MavikDatenbank.txt")" = "${old/K$'\xf6'ln/Bonn}" ] ||
+  cmp "$work/old.expected" "$windir/MavikDatenbank.txt" || fail "the old file was changed"
+  cmp "$work/new.expected" "$appdata/Mavik/MavikDatenbank.txt" ||
     fail "the new file is not the old one with the change: $(od -c "$appdata/Mavik/MavikDatenbank.txt" | head -n 5)"
   # From now on the new file is read, without a message.
   wincheck "$work/second.txt" station 0000000123 Aachen
@@ -348,13 +352,18 @@ cmd_ports() {
   echo "ok: the port list names COM ports with friendly name, maker and USB serial number"
 }
 
-case "${1:-}" in
-  build) cmd_build ;;
-  start) cmd_start "$2" ;;
-  logs) cmd_logs "$2" ;;
-  mdb) cmd_mdb "$2" ;;
-  setup) cmd_setup "$2" ;;
-  station) cmd_station "$2" ;;
-  ports) cmd_ports "$2" ;;
-  *) sed -n '2,30p' "$0"; exit 2 ;;
-esac
+main() {
+  case "${1:-}" in
+    build) cmd_build ;;
+    start) cmd_start "$2" ;;
+    logs) cmd_logs "$2" ;;
+    mdb) cmd_mdb "$2" ;;
+    setup) cmd_setup "$2" ;;
+    station) cmd_station "$2" ;;
+    ports) cmd_ports "$2" ;;
+    *) sed -n '2,30p' "$0"; exit 2 ;;
+  esac
+}
+
+# The whole file is read before a step runs.
+main "$@"; exit $?

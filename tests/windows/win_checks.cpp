@@ -20,6 +20,7 @@
 #include "core/data_paths.h"
 #include "core/port_info.h"
 #include "core/ui_seam.h"
+#include "mdbhelper/crash_exit.h"
 #include "station/mdb_reader.h"
 #include "station/station_database.h"
 
@@ -66,10 +67,11 @@ int lookup(const QStringList& a)
 }
 
 // The reader's stand-in (LUMO_WINCHECK_READER set): a crash the way
-// lumo-mdb.exe would crash in libmdb, or a reader that never ends.
+// lumo-mdb.exe would crash in libmdb (set up as lumo-mdb.exe is), or a
+// reader that never ends.
 [[noreturn]] void fakeReader(const QByteArray& how)
 {
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    lumo::mdbrow::EndAtOnceOnCrash();
     std::fputs("lumo-mdb 1\nrow 3\n", stdout);  // the start of an answer, then nothing
     std::fflush(stdout);
     if (how == "crash") {
