@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "fake_serial.h"
@@ -68,37 +69,50 @@ TEST(Flush, AFailedQueryEndsTheTransactionBeforeSending) {
 }
 
 TEST(Read, ReplyCharactersInsteadOfAFrame) {
-    const std::pair<uint8_t, int32_t> cases[] = {
-        {'P', GARDO_REJECTED}, {'0', GARDO_FAULTY}, {0x60, GARDO_UNKNOWN_REPLY}, {0xFF, GARDO_UNKNOWN_REPLY}};
-    for (auto [answer, status] : cases) {
+    // "P" and "0" are the controller's answer; another start byte is a
+    // garbled reply, asked again up to the limit.
+    const std::tuple<uint8_t, int32_t, int> cases[] = {{'P', GARDO_REJECTED, 1},
+                                                       {'0', GARDO_FAULTY, 1},
+                                                       {0x60, GARDO_UNKNOWN_REPLY, 4},
+                                                       {0xFF, GARDO_UNKNOWN_REPLY, 4}};
+    for (auto [answer, status, requests] : cases) {
         FakeSerial port;
-        port.replies.push_back({answer});
+        for (int i = 0; i < 4; ++i) port.replies.push_back({answer});
         uint8_t dest[4];
         EXPECT_EQ(read_program(port, 1680, 4, dest), status);
-        EXPECT_EQ(port.requests, 1);
+        EXPECT_EQ(port.requests, requests);
     }
 }
 
-TEST(Read, MalformedRepliesEndAtOnce) {
+TEST(Read, MalformedRepliesAreAskedAgainWithinTheLimit) {
     {
         FakeSerial port;
-        port.replies.push_back({0xC0, 0x15, 0x01, 0x00, 0x15});
+        for (int i = 0; i < 4; ++i) port.replies.push_back({0xC0, 0x15, 0x01, 0x00, 0x15});
         uint8_t dest[1];
         EXPECT_EQ(read_program(port, 0, 1, dest), GARDO_BAD_TYPE);
-        EXPECT_EQ(port.requests, 1);
+        EXPECT_EQ(port.requests, 4);
     }
     for (uint8_t n : {uint8_t{0}, uint8_t{9}}) {
         FakeSerial port;
-        port.replies.push_back({0xC0, 0x14, n});
+        for (int i = 0; i < 4; ++i) port.replies.push_back({0xC0, 0x14, n});
         uint8_t dest[8];
         EXPECT_EQ(read_program(port, 0, 8, dest), GARDO_BAD_LENGTH);
-        EXPECT_EQ(port.requests, 1);
+        EXPECT_EQ(port.requests, 4);
+    }
+    {
+        // Garbage, a wrong length, a wrong type, then the reply.
+        FakeSerial port;
+        port.replies = {{0xFF, 0x00}, {0xC0, 0x14, 0x03}, {0xC0, 0x15}, reply({5, 6})};
+        uint8_t dest[2] = {};
+        EXPECT_EQ(read_program(port, 0, 2, dest), GARDO_OK);
+        EXPECT_EQ(port.requests, 4);
+        EXPECT_EQ(dest[1], 6);
     }
 }
 
 TEST(Read, LongerReplyThanAskedForCopiesNothing) {
     FakeSerial port;
-    port.replies.push_back(reply({1, 2, 3, 4, 5, 6, 7, 8}));
+    for (int i = 0; i < 4; ++i) port.replies.push_back(reply({1, 2, 3, 4, 5, 6, 7, 8}));
     uint8_t buffer[8] = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
     EXPECT_EQ(read_program(port, 0, 2, buffer), GARDO_BAD_LENGTH);
     for (uint8_t b : buffer) EXPECT_EQ(b, 0xEE);
@@ -151,13 +165,23 @@ TEST(Read, SilenceGivesTheLastReadCodeAfterFourRequests) {
     EXPECT_EQ(port.requests, 4);
 }
 
-TEST(Read, AFailureAfterTheStartByteIsNotRetried) {
-    FakeSerial port;
-    port.replies.push_back({0xC0, 0x14, 0x04, 1, 2});  // cut short
-    port.replies.push_back(reply({1, 2, 3, 4}));
-    uint8_t dest[4];
-    EXPECT_EQ(read_program(port, 0, 4, dest), SERLINK_E_READ_TIMEOUT);
-    EXPECT_EQ(port.requests, 1);
+TEST(Read, AReplyBrokenOffIsAskedAgain) {
+    {
+        FakeSerial port;
+        port.replies.push_back({0xC0, 0x14, 0x04, 1, 2});  // cut short
+        port.replies.push_back(reply({1, 2, 3, 4}));
+        uint8_t dest[4];
+        EXPECT_EQ(read_program(port, 0, 4, dest), GARDO_OK);
+        EXPECT_EQ(port.requests, 2);
+        EXPECT_EQ(dest[3], 4);
+    }
+    {
+        FakeSerial port;
+        for (int i = 0; i < 4; ++i) port.replies.push_back({0xC0, 0x14, 0x04, 1, 2});
+        uint8_t dest[4];
+        EXPECT_EQ(read_program(port, 0, 4, dest), SERLINK_E_READ_TIMEOUT);
+        EXPECT_EQ(port.requests, 4);
+    }
 }
 
 TEST(Read, SendFailureEndsTheTransaction) {
@@ -242,12 +266,15 @@ TEST(TraceLine, NamesWhatBecameOfEachRequest) {
         FakeSerial port;
         port.pending = {0x11, 0x22};
         port.replies.push_back({0xC0, 0x15, 0x01, 0x07, 0x1C});
+        port.replies.push_back(reply({7}));
+        port.late = {{100, 0x33}};
         gardo::Record rec;
         uint8_t dest[1];
         const int32_t rc = gardo::read_transaction(port, kStation, 0x82, 3, 1, dest, rec);
         EXPECT_EQ(gardo::transaction_line(0x82, 3, 1, rec, rc, 1.5),
-                  "Read_Clock (82) clock address 3 count 1: dropped 2 pending bytes; attempt 1 reply type 15, "
-                  "not 14; status 4 GARDO_BAD_TYPE after 1 attempt, 1.500 ms");
+                  "Read_Clock (82) clock address 3 count 1: dropped 2 pending bytes; waited for a quiet line 2 "
+                  "times, dropped 1 byte; attempt 1 reply type 15, not 14; attempt 2 reply C0 14 with 1 data "
+                  "bytes, checksum ok; status 0 GARDO_OK after 2 attempts, 1.500 ms");
     }
     {
         FakeSerial port;
@@ -256,7 +283,8 @@ TEST(TraceLine, NamesWhatBecameOfEachRequest) {
         const uint8_t src[2] = {1, 2};
         const int32_t rc = gardo::write_transaction(port, kStation, 0xA0, 1184, 2, src, rec);
         EXPECT_EQ(gardo::transaction_line(0xA0, 1184, 2, rec, rc, 0),
-                  "Write_Program (A0) program address 1184 count 2: attempt 1 silence (-1154 "
+                  "Write_Program (A0) program address 1184 count 2: waited for a quiet line 1 time, dropped 0 "
+                  "bytes; attempt 1 silence (-1154 "
                   "SERLINK_E_READ_TIMEOUT); attempt 2 reply \"P\" (rejected); status 1 GARDO_REJECTED after 2 "
                   "attempts, 0.000 ms");
     }
@@ -268,5 +296,72 @@ TEST(TraceLine, NamesWhatBecameOfEachRequest) {
         EXPECT_EQ(gardo::transaction_line(0xC8, 0, 0, rec, rc, 2),
                   "PKeys_State on (C8): attempt 1 send failed (-1153 SERLINK_E_WRITE_TIMEOUT); status -1153 "
                   "SERLINK_E_WRITE_TIMEOUT after 1 attempt, 2.000 ms");
+    }
+}
+
+// The wait for a quiet line, on the fake's clock: what is left of a bad or
+// late reply is dropped before the next request, and a good session never
+// waits.
+TEST(QuietLine, TheRestOfABadReplyNeverPassesForTheNextAnswer) {
+    const int64_t quiet = FakeSerial::byte_micros(4800) + gardo::kQuietMarginMicros;
+    {
+        // Garbage whose rest trickles in: the retry goes out only once the
+        // line has been quiet long enough after its last byte.
+        FakeSerial port;
+        port.replies = {{0xFF}, reply({1, 2})};
+        port.late = {{2000, 0x00}, {4000, 0x55}, {6000, 0xC0}, {8000, 0x13}};
+        gardo::Record rec;
+        uint8_t dest[2] = {};
+        EXPECT_EQ(gardo::read_transaction(port, kStation, 0x80, 0, 2, dest, rec), GARDO_OK);
+        EXPECT_EQ(dest[1], 2);
+        ASSERT_EQ(port.requests, 2);
+        EXPECT_GE(port.requestTimes[1], 8000 + quiet);
+        EXPECT_LT(port.requestTimes[1], 8000 + quiet + gardo::kQuietPollMicros + 1);
+        EXPECT_EQ(rec.quiet_dropped, 4);
+        EXPECT_TRUE(port.unsettled);  // one attempt failed
+    }
+    {
+        // A late second answer to a repeated request (another address's
+        // data) comes after the transaction ended: the next one drops it.
+        FakeSerial port;
+        port.waitMicros = 2'000'000;
+        port.replies = {{}, reply({1})};
+        uint8_t dest[1] = {};
+        EXPECT_EQ(read_program(port, 10, 1, dest), GARDO_OK);
+        const int64_t end = port.now;
+        const Bytes stale = reply({1});
+        for (size_t i = 0; i < stale.size(); ++i) port.late.push_back({end + 14'000 + 2'000 * int64_t(i), stale[i]});
+        port.replies.push_back(reply({9}));
+        EXPECT_EQ(read_program(port, 20, 1, dest), GARDO_OK);
+        EXPECT_EQ(dest[0], 9);
+        EXPECT_TRUE(port.late.empty());
+        EXPECT_TRUE(port.pending.empty());
+        EXPECT_FALSE(port.unsettled);
+    }
+    {
+        // A line that never goes quiet holds the next request back only up
+        // to the limit.
+        FakeSerial port;
+        port.replies = {{'P'}};
+        for (int64_t t = 1000; t < 2'000'000; t += 1000) port.late.push_back({t, 0x55});
+        uint8_t dest[1];
+        EXPECT_EQ(read_program(port, 0, 1, dest), GARDO_REJECTED);
+        port.replies.push_back({0x60});
+        EXPECT_EQ(gardo::short_command(port, kStation, 0xC1), GARDO_OK);
+        ASSERT_EQ(port.requests, 2);
+        EXPECT_GE(port.requestTimes[1], gardo::kQuietLimitMicros);
+        EXPECT_LE(port.requestTimes[1], gardo::kQuietLimitMicros + 1000);
+    }
+    {
+        // Clean transactions of every kind: no wait, no pause.
+        FakeSerial port;
+        port.replies = {reply({1}), {0x60}, {0x60}, reply({2})};
+        uint8_t dest[1];
+        EXPECT_EQ(read_program(port, 0, 1, dest), GARDO_OK);
+        EXPECT_EQ(gardo::write_transaction(port, kStation, 0xA0, 0, 1, dest), GARDO_OK);
+        EXPECT_EQ(gardo::short_command(port, kStation, 0xC1), GARDO_OK);
+        EXPECT_EQ(read_program(port, 0, 1, dest), GARDO_OK);
+        EXPECT_EQ(port.pauses, 0);
+        EXPECT_EQ(port.now, 0);
     }
 }
