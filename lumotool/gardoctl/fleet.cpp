@@ -211,8 +211,9 @@ void runChildren(const Options& options, const QStringList& arguments, Printer& 
     auto start = [&](int i) {
         const QString port = options.ports[i];
         const QString label = options.labels.value(i);
-        QStringList args{QStringLiteral("--fleet-child"), QStringLiteral("--port"), port};
-        if (!label.isEmpty()) args << QStringLiteral("--fleet-label") << label;
+        // Joined to their options: a value may start with "-".
+        QStringList args{QStringLiteral("--fleet-child"), QStringLiteral("--port=") + port};
+        if (!label.isEmpty()) args << QStringLiteral("--fleet-label=") + label;
         auto* process = new QProcess(&loop);
         process->setProgram(QCoreApplication::applicationFilePath());
         process->setArguments(args + forwarded);
