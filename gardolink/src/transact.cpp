@@ -111,20 +111,20 @@ int32_t short_once(SerialLayer& port, uint8_t station, uint8_t code, Record& rec
 }
 
 // One attempt of a read: the reply to the request just sent. GARDO_OK with
-// the data in dest, a final status (the controller's "P" or "0"), or a
-// failed status with retry set: no reply, or one that is garbled (another
-// start byte, type or length, a missing byte, a wrong checksum).
+// the data in dest, or a failed status. Only two failures ask again (retry
+// set): no reply at all, and a reply whose checksum does not match. A reply
+// character, another start byte, type or length, or a reply broken off ends
+// the transaction at once; what is left of it on the line is dropped before
+// the next transaction.
 int32_t read_reply(SerialLayer& port, int32_t count, uint8_t* dest, Record& rec, bool& retry) {
-    retry = true;
+    retry = false;
     uint8_t start = 0;
     if (int32_t rc = port.readByte(&start); rc != 0) {
         rec.add(Outcome::NoReply, rc);
+        retry = true;
         return rc;
     }
-    if (start == kReplyFaulty || start == kReplyRejected) {
-        retry = false;
-        return reply_char(start, rec);
-    }
+    if (start == kReplyFaulty || start == kReplyRejected) return reply_char(start, rec);
     if (start != kReplyStart) {
         rec.add(Outcome::Unknown, 0, start);
         return GARDO_UNKNOWN_REPLY;
@@ -154,9 +154,9 @@ int32_t read_reply(SerialLayer& port, int32_t count, uint8_t* dest, Record& rec,
     if (int32_t rc = port.readByte(&received); rc != 0) return broken_off(rc);
     if (const uint8_t expected = checksum(std::span<const uint8_t>(body, 2u + n)); expected != received) {
         rec.add(Outcome::BadChecksum, 0, received, expected);
+        retry = true;
         return GARDO_UNKNOWN_REPLY;
     }
-    retry = false;
     for (uint8_t i = 0; i < n; ++i) dest[i] = body[2 + i];
     rec.add(Outcome::Accepted, 0, n);
     return GARDO_OK;

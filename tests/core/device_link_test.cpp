@@ -114,7 +114,7 @@ TEST_F(DeviceLinkSim, ReadTimeoutShowsOneMessageAfterAllAttempts)
 TEST_F(DeviceLinkSim, BadLengthAndRejectMessages)
 {
     uint8_t buf[8] = {};
-    port->inject(gardosim::FaultKind::BadLength, 4, 9);  // every attempt
+    port->inject(gardosim::FaultKind::BadLength, 1, 9);
     EXPECT_EQ(link.ReadProgram(1680, 4, buf), 5);
     port->inject(gardosim::FaultKind::Reject, 1);
     EXPECT_EQ(link.ApplyProgram(), 1);

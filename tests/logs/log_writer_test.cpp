@@ -335,17 +335,22 @@ TEST_F(LogWriterTest, ALineThatDiesStopsTheRunWithOneMessageAndKeepsTheFiles) {
 // At the controller's wire speed, one bad or late reply in the middle of a
 // run: the rest of it must not pass for the next answer. The retries take
 // it in, the files are a clean run's, and the next opening works at once.
-TEST_F(LogWriterTest, ABadOrLateReplyMidRunIsTakenInByTheRetries) {
+// A bad or late reply in the middle of a run costs at most the reads it
+// answered: a late reply is taken in by the retries, a garbled one fails its
+// own read (a read is repeated only after silence or a bad checksum), and
+// neither leaves the rest of the run or the next opening confused.
+TEST_F(LogWriterTest, ABadOrLateReplyMidRunCostsNoOtherRead) {
     sim_->setWireTiming(4800);
     struct Fault {
         FaultKind kind;
         int count;
         int value;
+        int failedReads;
     };
-    const Fault faults[] = {{FaultKind::Garbage, 2, -1},
-                            {FaultKind::BadLength, 2, -1},
-                            {FaultKind::LongReply, 3, -1},
-                            {FaultKind::Delay, 1, 2500}};
+    const Fault faults[] = {{FaultKind::Delay, 1, 2500, 0},
+                            {FaultKind::Garbage, 2, -1, 2},
+                            {FaultKind::BadLength, 2, -1, 2},
+                            {FaultKind::LongReply, 3, -1, 3}};
     const QByteArray left = ExpectedText(Side::Left);
     const QByteArray right = ExpectedText(Side::Right);
     for (const Fault& f : faults) {
@@ -356,9 +361,11 @@ TEST_F(LogWriterTest, ABadOrLateReplyMidRunIsTakenInByTheRetries) {
         };
         EXPECT_TRUE(WriteLogFiles(link_, kId, hooks));
         EXPECT_TRUE(sim_->pendingFaults().empty());
-        EXPECT_EQ(ui_.count(), 0u) << ui_.texts().join("|").toStdString();
-        EXPECT_EQ(ReadAll("Log/" + kId + "_L.log"), left);
-        EXPECT_EQ(ReadAll("Log/" + kId + "_R.log"), right);
+        EXPECT_EQ(ui_.count(), std::size_t(f.failedReads)) << ui_.texts().join("|").toStdString();
+        if (f.failedReads == 0) {
+            EXPECT_EQ(ReadAll("Log/" + kId + "_L.log"), left);
+            EXPECT_EQ(ReadAll("Log/" + kId + "_R.log"), right);
+        }
 
         // The next opening: every read answered at its first request.
         ASSERT_EQ(CloseCommunication(), 0);
