@@ -25,8 +25,8 @@
 #   scripts/build-windows.sh dist [DIR]  lay out $CACHE/dist/lumotool, zip it and
 #                                        make the setup program beside the zip
 #   scripts/build-windows.sh setup       the setup program of the laid-out folder
-#   scripts/build-windows.sh all         sources, qt, mdbtools (left out when its
-#                                        source cannot be had), app, dist
+#   scripts/build-windows.sh all         qt, mdbtools (left out when its source
+#                                        cannot be had), app, dist
 #   scripts/build-windows.sh check       exit 0 when the cached Qt is complete,
 #                                        else print why and exit 1
 #
@@ -117,7 +117,7 @@ logged() {
 # system's apt configuration stays as it is. $1: the state folder's name,
 # $2: the suite to use instead of the system's (empty: the system's own).
 apt_src() {
-  local state=$cache/$1 suite=$2; shift 2
+  local name=$1 state=$cache/$1 suite=$2; shift 2
   local opts=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$state/sources"
               -o Dir::State::Lists="$state/lists" -o Dir::Cache="$state/cache")
   if [ ! -f "$state/updated" ]; then
@@ -133,7 +133,7 @@ apt_src() {
         "${uri:-http://deb.debian.org/debian}" "$suite" /usr/share/keyrings/debian-archive-keyring.gpg \
         >"$state/sources/debian.sources"
     fi
-    apt-get "${opts[@]}" update >"$logs/$1-update.log" 2>&1 && touch "$state/updated"
+    apt-get "${opts[@]}" update >"$logs/$name-update.log" 2>&1 && touch "$state/updated"
   fi
   (cd "$src" && apt-get "${opts[@]}" source --download-only "$@")
 }
@@ -504,7 +504,8 @@ cmd_check() {
 
 cmd_all() {
   local start=$SECONDS
-  cmd_sources
+  # The qt and mdbtools steps fetch the sources they build from (Qt's not
+  # at all when the cache or LUMO_WIN_QT_ARCHIVE has one).
   cmd_qt
   cmd_mdbtools || echo "NOTE: mdbtools for Windows not built; lumo-mdb.exe is left out"
   cmd_app "$@"
