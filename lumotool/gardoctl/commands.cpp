@@ -31,6 +31,9 @@ namespace {
 
 // ---- Parsing ------------------------------------------------------------------
 
+constexpr int kClockFirstYear = 2000;
+constexpr int kClockLastYear = 2099;
+
 bool parseUnsigned(const QString& text, uint32_t max, uint32_t* value)
 {
     bool ok = false;
@@ -94,6 +97,12 @@ bool parseCommand(const QStringList& words, Options* options, QString* error)
             const QTime time = QTime::fromString(parts.value(1), QStringLiteral("HH:mm:ss"));
             if (parts.size() != 2 || !date.isValid() || !time.isValid())
                 return fail(QStringLiteral("clock set: expected now or YYYY-MM-DDTHH:MM:SS, got %1").arg(args[1]));
+            // The controller keeps the year in two digits.
+            if (date.year() < kClockFirstYear || date.year() > kClockLastYear)
+                return fail(QStringLiteral("clock set: the controller keeps the years %1 to %2, got %3")
+                                .arg(kClockFirstYear)
+                                .arg(kClockLastYear)
+                                .arg(date.year()));
             c.clock = clockOf(date, time, c.weekday);
         }
     } else if (verb == QLatin1String("counter") && args.size() >= 2 && parseSide(args[0], &c.side)) {
@@ -221,6 +230,17 @@ int32_t Run::logs()
     // the files in that folder instead of "Log".
     QJsonObject files;
     const bool toDir = !command.outDir.isEmpty();
+    // With --out the files are written from inside that folder, so that its
+    // name reaches the system as the bytes given.
+    std::optional<FolderVisit> visit;
+    if (toDir) {
+        visit.emplace(command.outDir);
+        if (!visit->entered()) {
+            failure = QStringLiteral("%1: %2").arg(visit->path(), visit->error());
+            out[QStringLiteral("files")] = files;
+            return 0;
+        }
+    }
     const bool hadLogDir = QDir::current().exists(QStringLiteral("Log"));
     const int errorsBefore = ui.commErrors();
     for (const Side side : {Side::Left, Side::Right}) {
@@ -228,10 +248,10 @@ int32_t Run::logs()
         bool written = false;
         QString path;
         if (toDir) {
-            QDir().mkpath(command.outDir);
-            path = QDir(command.outDir).absoluteFilePath(lumo::LogFileName(side, identification));
+            const QString name = lumo::LogFileName(side, identification);
+            path = visit->path() + QLatin1Char('/') + name;
             const lumo::LogFileValues values = lumo::ReadLogValues(link, side, identification);
-            written = lumo::WriteLogText(path, lumo::BuildLogText(values));
+            written = lumo::WriteLogText(name, lumo::BuildLogText(values));
         } else {
             path = QFileInfo(lumo::LogFilePath(side, identification)).absoluteFilePath();
             written = lumo::WriteLogFile(link, side, identification);
@@ -239,8 +259,8 @@ int32_t Run::logs()
         if (written) files[side == Side::Left ? QStringLiteral("left") : QStringLiteral("right")] = path;
         else failure = QStringLiteral("%1 was not written").arg(path);
     }
-    // The writer makes "Log" in the current folder; with --out it stays
-    // only when it was there before.
+    // The writer makes "Log" in the current folder; in the --out folder it
+    // stays only when it was there before.
     if (toDir && !hadLogDir) QDir::current().rmdir(QStringLiteral("Log"));
     out[QStringLiteral("files")] = files;
     if (ui.commErrors() > errorsBefore && failure.isEmpty())
@@ -281,7 +301,23 @@ QString PortText(const QString& argument)
 {
     bool number = false;
     const int n = argument.toInt(&number);
-    return number && n > 0 ? QStringLiteral("COM%1:").arg(n) : argument;
+    if (number && n > 0) return QStringLiteral("COM%1:").arg(n);
+    // The serial library takes the device name up to a ":".
+    return argument.contains(QLatin1Char(':')) ? argument : argument + QLatin1Char(':');
+}
+
+QString SameDispenserKey(const QString& portText)
+{
+    // What the port text ends at: the device behind a ports folder entry
+    // or a link, so that "1", "COM1:", "com1" and the device path of COM1
+    // are one dispenser. Windows compares its device names without case.
+    const lumo::PortTarget target = lumo::PortInfo::Resolve(portText);
+    const QString device = target.device.isEmpty() ? target.path : target.device;
+#ifdef _WIN32
+    return device.toUpper();
+#else
+    return device;
+#endif
 }
 
 QString StatusName(int32_t status)
@@ -315,8 +351,18 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
 
     options->json = p.isSet(json);
     options->yes = p.isSet(yes);
-    options->trace = p.value(trace);
-    for (const QString& name : p.values(port)) options->ports << PortText(name);
+    options->trace = SystemPath(p.value(trace));
+    QStringList keys;
+    for (const QString& name : p.values(port)) {
+        const QString text = PortText(name);
+        const QString key = SameDispenserKey(text);
+        if (const qsizetype first = keys.indexOf(key); first >= 0) {
+            options->sameAs.append({text, options->ports[first]});
+            continue;
+        }
+        keys << key;
+        options->ports << text;
+    }
     if (options->ports.isEmpty()) {
         *error = QStringLiteral("no --port given");
         return false;

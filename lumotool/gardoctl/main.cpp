@@ -5,6 +5,7 @@
 // standard error. The exit code is the worst of all ports.
 #include "gardoctl/commands.h"
 #include "gardoctl/terminal_ui.h"
+#include "station/station_database.h"
 #include "lumo_version.h"
 
 #include <QGuiApplication>
@@ -24,9 +25,12 @@ void filterMessages(QtMsgType type, const QMessageLogContext& context, const QSt
     std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, message).toLocal8Bit().constData());
 }
 
+// A path in the line goes out as the system's bytes.
 void printOut(const QString& line)
 {
-    std::fprintf(stdout, "%s\n", line.toUtf8().constData());
+    const QByteArray bytes = gardoctl::SystemPath(line);
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+    std::fputc('\n', stdout);
 }
 
 }  // namespace
@@ -42,7 +46,15 @@ int main(int argc, char** argv)
 
     gardoctl::Options options;
     QString error;
-    if (!gardoctl::ParseArguments(app.arguments().mid(1), &options, &error)) {
+    // File names as the system's bytes (Qt's own list would lose those
+    // that are not UTF-8).
+#ifdef _WIN32
+    const QStringList arguments = app.arguments().mid(1);
+#else
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << gardoctl::DecodeArgument(argv[i]);
+#endif
+    if (!gardoctl::ParseArguments(arguments, &options, &error)) {
         std::fprintf(stderr, "gardoctl: %s\n%s", error.toLocal8Bit().constData(),
                      gardoctl::UsageText().toLocal8Bit().constData());
         return gardoctl::kExitUsage;
@@ -56,10 +68,16 @@ int main(int argc, char** argv)
         return gardoctl::kExitOk;
     }
     // The libraries read the trace target when the port opens.
-    if (!options.trace.isEmpty()) qputenv("SERLINK_TRACE", options.trace.toLocal8Bit());
+    if (!options.trace.isEmpty()) qputenv("SERLINK_TRACE", options.trace);
+    for (const auto& [text, first] : options.sameAs)
+        std::fprintf(stderr, "gardoctl: --port %s is the dispenser of --port %s: served once\n",
+                     gardoctl::SystemPath(text).constData(), gardoctl::SystemPath(first).constData());
 
     gardoctl::TerminalUi ui(options.yes);
     lumo::installUi(&ui);
+    // The log files carry the station's name from the station file: one
+    // whose write in place was cut off is put back from its copy first.
+    lumo::StationDatabase::RecoverInPlaceWrite();
     const bool several = options.ports.size() > 1;
     int exit = gardoctl::kExitOk;
     for (const QString& port : options.ports) {
