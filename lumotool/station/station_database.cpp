@@ -403,6 +403,12 @@ void StationDatabase::writeInPlace() {
     // data folder; a failed write puts it back, and a write that never
     // ended is mended at the next start (RecoverInPlaceWrite). Without a
     // copy the file is not touched.
+    const QString copy = InPlaceCopyPath(filePath_);
+    // A copy left by a write that never ended holds the last whole file:
+    // it is never replaced by what may be the rest of that write. When it
+    // is put back (or cannot be), the text held here came from the cut
+    // file and is not written.
+    if (QFileInfo::exists(copy) && RecoverInPlaceWrite(filePath_)) return;
     QByteArray old;
     QString error;
     bool missing = false;
@@ -410,10 +416,8 @@ void StationDatabase::writeInPlace() {
         showFileError(error);
         return;
     }
-    const QString copy = InPlaceCopyPath(filePath_);
     QDir().mkpath(QFileInfo(copy).absolutePath());
     if (!WriteWholeFile(copy, old, error)) {
-        QFile::remove(copy);
         ShowNotice(QStringLiteral("Die Stationsdatei \u201E%1\u201C wurde nicht ge\u00E4ndert: ihr Ordner ist "
                                   "schreibgesch\u00FCtzt, und es lie\u00DF sich keine Kopie der alten Datei "
                                   "anlegen (\u201E%2\u201C: %3).")
@@ -438,11 +442,11 @@ void StationDatabase::writeInPlace() {
                MsgIcon::Stop);
 }
 
-void StationDatabase::RecoverInPlaceWrite(const QString& filePath) {
+bool StationDatabase::RecoverInPlaceWrite(const QString& filePath) {
     const QString copyPath = InPlaceCopyPath(filePath);
     QFile copy(copyPath);
-    if (!copy.exists()) return;
-    if (!copy.open(QIODevice::ReadOnly)) return;  // left for a later start
+    if (!copy.exists()) return false;
+    if (!copy.open(QIODevice::ReadOnly)) return true;  // left for a later start
     const QByteArray old = copy.readAll();
     copy.close();
 
@@ -456,7 +460,7 @@ void StationDatabase::RecoverInPlaceWrite(const QString& filePath) {
     const bool whole = now.size() >= old.size() && (now.endsWith(']') || now.endsWith("]\r\n"));
     if (whole) {
         QFile::remove(copyPath);
-        return;
+        return false;
     }
     QString error;
     if (!WriteInto(filePath, old, error)) {
@@ -465,7 +469,7 @@ void StationDatabase::RecoverInPlaceWrite(const QString& filePath) {
                                   "wiederherstellen: %3")
                        .arg(QDir::toNativeSeparators(filePath), QDir::toNativeSeparators(copyPath), error),
                    MsgIcon::Stop);
-        return;
+        return true;
     }
     QFile::remove(copyPath);
     ShowNotice(QStringLiteral("Die Stationsdatei \u201E%1\u201C war nach einem abgebrochenen Speichern "
@@ -476,6 +480,7 @@ void StationDatabase::RecoverInPlaceWrite(const QString& filePath) {
                    .arg(old.size())
                    .arg(QDir::toNativeSeparators(copyPath)),
                MsgIcon::Warning);
+    return true;
 }
 
 }  // namespace lumo

@@ -154,7 +154,8 @@ public:
     // power cut) is put back when the file is shorter than the copy or does
     // not end as a whole file does, with a message that names both; a file
     // that is whole makes the copy go. Nothing happens without a copy.
-    static void RecoverInPlaceWrite(const QString& filePath = DefaultFilePath());
+    // True when the file was found cut (put back, or not when that failed).
+    static bool RecoverInPlaceWrite(const QString& filePath = DefaultFilePath());
 
     // The loaded record from its "[" to its "]"; empty when not found.
     QByteArray RecordText() const { return recordText_; }

@@ -521,6 +521,15 @@ TEST_F(StationDatabaseTest, AWriteInPlaceThatFailsOrIsCutOffLeavesTheOldFile) {
     EXPECT_TRUE(ui.last().text.contains(save.copyPath())) << ui.last().text.toStdString();
     EXPECT_FALSE(QFile::exists(save.copyPath()));
 
+    // A change made on a file left cut puts the copy back first and drops
+    // the change, which was made on the cut text.
+    child = save.run(longer, {between, "die"});
+    ASSERT_EQ(child.status, QProcess::CrashExit);
+    child = save.run(QStringLiteral("Bonn"));
+    EXPECT_EQ(child.code, 1) << child.output.constData();
+    EXPECT_EQ(file.read(), old);
+    EXPECT_FALSE(QFile::exists(save.copyPath()));
+
     // A file cut shorter than its copy (21,605 bytes to 8,192 in the field)
     // is put back; a whole one stays as it is and the copy goes.
     QFile copy(save.copyPath());
