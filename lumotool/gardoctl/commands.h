@@ -7,6 +7,7 @@
 #include "gardoctl/system_path.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QJsonObject>
 #include <QList>
 #include <QPair>
@@ -51,6 +52,10 @@ struct Command {
 
 struct Options {
     QStringList ports;
+    QStringList labels;  // one per port (--ports-from), empty for none
+    int jobs = 1;        // dispensers served at once, each in a child process
+    bool listPorts = false;
+    bool child = false;  // run as the child of a --jobs run: one port, result as a record
     int baud = 4800;
     int waitMs = 0;  // 0: the serial library's own byte wait
     QByteArray trace;  // the file as the system names it (SystemPath)
@@ -74,6 +79,8 @@ struct PortResult {
     QJsonObject data;  // the values, with "port"; "error" on failure
     int exit = kExitOk;
     QString message;   // for standard error, empty on success
+    QString ident;     // the identification number, when it was read
+    QDateTime time;    // when the controller was read (after the probe)
 };
 
 // Opens the port, probes the controller, runs the command and closes the
