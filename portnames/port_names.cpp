@@ -1,5 +1,7 @@
 #include "port_names.h"
 
+#include "remote_line.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -42,19 +44,21 @@ std::string PortsDir()
 
 Target Resolve(const std::string& portText)
 {
-    const std::string name = portText.substr(0, portText.find(':'));
-    if (name.find('/') != std::string::npos) return {name, false};
+    const std::string name = portText.substr(0, DeviceNameLength(portText.c_str()));
+    RemoteUrl url;
+    if (ParseRemote(name.c_str(), &url) == name.size() && !name.empty()) return {name, false, url.text};
+    if (name.find('/') != std::string::npos) return {name, false, {}};
     const std::string entry = PortsDir() + "/" + name;
     struct stat st;
-    if (lstat(entry.c_str(), &st) == 0) return {entry, true};
+    if (lstat(entry.c_str(), &st) == 0) return {entry, true, EntryUrl(entry, &url) ? url.text : std::string()};
     if (const unsigned n = ComNumber(name); n != 0) {
         // (snprintf rather than std::to_string, which would add a weak
         // symbol to the serial library's exports.)
         char device[32];
         std::snprintf(device, sizeof device, "/dev/ttyS%u", n - 1);
-        return {device, false};
+        return {device, false, {}};
     }
-    return {entry, false};
+    return {entry, false, {}};
 }
 
 std::vector<std::string> ComEntries()

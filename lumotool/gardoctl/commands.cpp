@@ -4,6 +4,7 @@
 
 #include "core/device_link.h"
 #include "core/port_info.h"
+#include "remote_line.h"
 #include "logs/log_text.h"
 #include "logs/log_writer.h"
 #include "session/control_panel.h"
@@ -281,7 +282,12 @@ QString PortText(const QString& argument)
 {
     bool number = false;
     const int n = argument.toInt(&number);
-    return number && n > 0 ? QStringLiteral("COM%1:").arg(n) : argument;
+    if (number && n > 0) return QStringLiteral("COM%1:").arg(n);
+    // A remote line's URL may come without the port text's closing colon.
+    const QByteArray text = argument.toLocal8Bit();
+    const std::size_t url = portnames::ParseRemote(text.constData(), nullptr);
+    if (url != 0 && url == std::size_t(text.size())) return argument + QLatin1Char(':');
+    return argument;
 }
 
 QString StatusName(int32_t status)
