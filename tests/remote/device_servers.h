@@ -28,6 +28,9 @@ public:
     // on the ports of the last start, or on new free ports the first time.
     bool start(const std::string& device, int baud = 9600);
     void stop();
+    // The server process, for ending it from another thread (QProcess may
+    // only be used on its own).
+    qint64 pid() const { return process_ ? process_->processId() : 0; }
     QString rfc2217Url() const { return QStringLiteral("rfc2217://127.0.0.1:%1").arg(rfcPort_); }
     QString rawUrl() const { return QStringLiteral("socket://127.0.0.1:%1").arg(rawPort_); }
 

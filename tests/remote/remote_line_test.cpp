@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -119,8 +120,8 @@ protected:
         sim_.poke(Area::Program, map::kIdentAddress, ident);
         // One refuelling record per side; the others stay erased (0xFF).
         const uint8_t record[16] = {0x10, 0x27, 0, 0, 0x20, 0x4E, 0, 0, 1, 2, 30, 15, 10, 24, 12, 26};
-        sim_.poke(Area::Program, map::RecordAddress(map::Side::Left, 1), record);
-        sim_.poke(Area::Program, map::RecordAddress(map::Side::Right, 3), record);
+        sim_.poke(Area::Program, map::RecordAddress(Side::Left, 1), record);
+        sim_.poke(Area::Program, map::RecordAddress(Side::Right, 3), record);
         traceFile_ = traceDir_.filePath(QStringLiteral("trace.txt"));
     }
 
@@ -248,7 +249,7 @@ TEST_F(RemoteLineTest, FarPortGets4800AndTheTraceShowsConnectNegotiationAndDataB
     // pyserial's server applies the rate too, and confirms the lines.
     test::PyRfc2217 pyserial;
     ASSERT_TRUE(pyserial.start(device()));
-    ASSERT_EQ(OpenTraced(pyserial.url() + ":"), 0);
+    ASSERT_EQ(OpenTraced(pyserial.url() + ":"), 0) << Trace().toStdString();
     EXPECT_EQ(DeviceSpeed(device()), speed_t(B4800));
     ASSERT_EQ(Read_Program(map::kIdentAddress, 4, ident), 0);
     ASSERT_EQ(CloseCommunication(), 0);
@@ -289,12 +290,14 @@ TEST_F(RemoteLineTest, RefusedSilentAndLostConnectionsFailClearlyAndTheNextOpenC
     // late): a failure of the line, not a time-out and not a hang.
     Change_Wait_Time(test::kNormalWait);
     sim_.inject(gardosim::FaultKind::Delay, 1, 1500);
-    std::thread killer([&] {
+    const pid_t server = pid_t(ser2net.pid());
+    std::thread killer([&, server] {
         sim_.waitForFrames(sim_.frameCount() + 1, std::chrono::seconds(10));
-        ser2net.stop();
+        ::kill(server, SIGKILL);
     });
     EXPECT_EQ(Read_Program(map::kIdentAddress, 4, ident), SERLINK_E_OVERRUN);
     killer.join();
+    ser2net.stop();
     EXPECT_TRUE(Trace().contains("lost: the server closed the connection")) << Trace().toStdString();
     CloseCommunication();
 

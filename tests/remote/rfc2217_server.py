@@ -6,7 +6,6 @@ Usage: rfc2217_server.py PTY_PATH
 Prints "port N" once it listens, then serves until killed. A pseudo-terminal
 has no modem lines, so the modem-line calls are answered here instead of by
 the device."""
-import select
 import socket
 import sys
 import threading
@@ -45,8 +44,22 @@ class PtyPort(serial.Serial):
         return False
 
 
+class Connection:
+    """The socket as the port manager writes to it; one writer at a time, so
+    that a reply never lands inside a burst of data."""
+
+    def __init__(self, sock):
+        self.sock = sock
+        self.lock = threading.Lock()
+
+    def write(self, data):
+        with self.lock:
+            self.sock.sendall(data)
+
+
 def serve(port, client):
-    manager = serial.rfc2217.PortManager(port, client)
+    connection = Connection(client)
+    manager = serial.rfc2217.PortManager(port, connection)
     stop = threading.Event()
 
     def device_to_client():
@@ -54,7 +67,7 @@ def serve(port, client):
             try:
                 data = port.read(port.in_waiting or 1)
                 if data:
-                    client.sendall(b"".join(manager.escape(data)))
+                    connection.write(b"".join(manager.escape(data)))
             except (OSError, serial.SerialException):
                 break
 
