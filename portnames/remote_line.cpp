@@ -19,13 +19,15 @@
 
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#ifndef _WIN32
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <thread>
+#endif
 
 namespace portnames {
 
@@ -110,7 +112,64 @@ bool setNonBlocking(intptr_t s)
 
 // A name lookup that may take long (a name server that does not answer)
 // runs on a thread of its own; the caller waits for it only as long as its
-// limit allows and then leaves it to finish alone.
+// limit allows and then leaves it to finish alone. Whoever lets go of the
+// shared state last frees it.
+#ifdef _WIN32
+// (Win32 threads: the MinGW build may come without std::thread.)
+struct Lookup {
+    LONG refs = 2;
+    HANDLE done = nullptr;
+    std::string host, service;
+    int rc = 0;
+    addrinfo* list = nullptr;
+};
+
+void release(Lookup* l)
+{
+    if (InterlockedDecrement(&l->refs) != 0) return;
+    if (l->list != nullptr) freeaddrinfo(l->list);
+    CloseHandle(l->done);
+    delete l;
+}
+
+DWORD WINAPI lookupThread(void* p)
+{
+    auto* l = static_cast<Lookup*>(p);
+    addrinfo h{};
+    h.ai_family = AF_UNSPEC;
+    h.ai_socktype = SOCK_STREAM;
+    h.ai_flags = AI_NUMERICSERV;
+    l->rc = getaddrinfo(l->host.c_str(), l->service.c_str(), &h, &l->list);
+    SetEvent(l->done);
+    release(l);
+    return 0;
+}
+
+int lookUpSlowly(const std::string& host, const char* service, uint32_t ms, addrinfo** list, bool* late)
+{
+    auto* l = new Lookup;
+    l->done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    l->host = host;
+    l->service = service;
+    HANDLE thread = l->done != nullptr ? CreateThread(nullptr, 0, lookupThread, l, 0, nullptr) : nullptr;
+    if (thread == nullptr) {
+        l->rc = getaddrinfo(host.c_str(), service, nullptr, &l->list);  // no thread: look up here
+        l->refs = 1;
+    } else {
+        CloseHandle(thread);
+        if (WaitForSingleObject(l->done, ms) != WAIT_OBJECT_0) {
+            *late = true;
+            release(l);
+            return -1;
+        }
+    }
+    const int rc = l->rc;
+    *list = l->list;
+    l->list = nullptr;
+    release(l);
+    return rc;
+}
+#else
 struct Lookup {
     std::mutex mutex;
     std::condition_variable done;
@@ -120,15 +179,8 @@ struct Lookup {
     addrinfo* list = nullptr;
 };
 
-int lookUp(const std::string& host, const char* service, std::chrono::steady_clock::time_point deadline,
-           addrinfo** list, bool* late)
+int lookUpSlowly(const std::string& host, const char* service, uint32_t ms, addrinfo** list, bool* late)
 {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
-    // An address needs no name server.
-    if (getaddrinfo(host.c_str(), service, &hints, list) == 0) return 0;
     auto state = std::make_shared<Lookup>();
     std::thread([state, host, port = std::string(service)] {
         addrinfo h{};
@@ -148,13 +200,27 @@ int lookUp(const std::string& host, const char* service, std::chrono::steady_clo
         state->done.notify_all();
     }).detach();
     std::unique_lock<std::mutex> lock(state->mutex);
-    if (!state->done.wait_until(lock, deadline, [&] { return state->finished; })) {
+    if (!state->done.wait_for(lock, std::chrono::milliseconds(ms), [&] { return state->finished; })) {
         state->abandoned = true;
         *late = true;
         return -1;
     }
     *list = state->list;
     return state->rc;
+}
+#endif
+
+int lookUp(const std::string& host, const char* service, std::chrono::steady_clock::time_point deadline,
+           addrinfo** list, bool* late)
+{
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
+    // An address needs no name server.
+    if (getaddrinfo(host.c_str(), service, &hints, list) == 0) return 0;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return lookUpSlowly(host, service, left.count() > 0 ? uint32_t(left.count()) : 0, list, late);
 }
 
 }  // namespace
