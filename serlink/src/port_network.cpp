@@ -105,12 +105,18 @@ void NetworkBackend::pump() {
         const long n = portnames::SocketRecv(sock_, buffer, sizeof buffer);
         if (n > 0) {
             received_ += static_cast<std::size_t>(n);
+            auto take = [this](uint8_t b) {
+                // A full input queue drops the byte and says so, like a driver's.
+                if (in_.size() < kInputMax) {
+                    in_.push_back(b);
+                } else {
+                    line_errors_ |= kErrRxOver;
+                }
+            };
             if (url_.kind == portnames::RemoteKind::Raw) {
-                in_.insert(in_.end(), buffer, buffer + n);
+                for (long i = 0; i < n; ++i) take(buffer[i]);
             } else {
-                reader_.feed(
-                    buffer, static_cast<std::size_t>(n), [this](uint8_t b) { in_.push_back(b); },
-                    [this](const Command& c) { on_command(c); });
+                reader_.feed(buffer, static_cast<std::size_t>(n), take, [this](const Command& c) { on_command(c); });
             }
             continue;
         }
@@ -220,7 +226,11 @@ void NetworkBackend::on_com_port_reply(uint8_t command, const std::vector<uint8_
         in_.clear();
         purge_awaited_ = false;
     }
-    if (command > kServerOffset) replies_.emplace_back(command, value);
+    // Kept for set_settings(): the answers to the line settings, only as
+    // many as it can ask for.
+    if (command > kServerOffset && command <= kServerOffset + kSetControl && replies_.size() < 64) {
+        replies_.emplace_back(command, value);
+    }
 }
 
 uint32_t NetworkBackend::tick_ms() {
@@ -499,6 +509,9 @@ bool NetworkBackend::write_byte(serlink_handle_t h, uint8_t byte, uint32_t& coun
 
 bool NetworkBackend::close(serlink_handle_t h) {
     if (!owns(h)) return fail(kWinNotAvailable, "not a connection of this line");
+    // Unread input at the close would make the system reset the connection,
+    // and the server could drop what was sent last.
+    pump();
     if (lines_set_ && !closed_) {
         // Back where the protocol library leaves a local line at its close.
         std::vector<uint8_t> out = com_port_command(kSetControl, {kControlRtsOff});

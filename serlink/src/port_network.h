@@ -43,6 +43,8 @@ class NetworkBackend final : public PortBackend {
 public:
     static constexpr uint32_t kConnectMs = 5000;
     static constexpr uint32_t kNegotiationMs = 2000;
+    // Received bytes kept until read; more is an input overflow.
+    static constexpr std::size_t kInputMax = 65536;
 
     // Connects to the URL and, for RFC 2217, negotiates the options.
     serlink_handle_t open_url(const portnames::RemoteUrl& url);
