@@ -4,8 +4,8 @@
 
 #include "core/device_link.h"
 #include "core/port_info.h"
-#include "logs/log_text.h"
-#include "logs/log_writer.h"
+#include "records/log_text.h"
+#include "session/log_files.h"
 #include "session/control_panel.h"
 #include "session/reads.h"
 

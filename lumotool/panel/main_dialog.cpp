@@ -1,14 +1,14 @@
 #include "panel/main_dialog.h"
-#include "core/control_tag.h"
+#include "widgets/control_tag.h"
 
 #include "core/device_map.h"
 #include "core/ui_seam.h"
 #include "panel/port_dialog.h"
 #include "panel/clock_fields.h"
-#include "core/single_instance.h"
+#include "widgets/single_instance.h"
 #include "panel/about_dialog.h"
-#include "core/trace_control.h"
-#include "core/data_exchange.h"
+#include "widgets/trace_control.h"
+#include "widgets/data_exchange.h"
 #include "resources/resources.h"
 
 #include <QAction>

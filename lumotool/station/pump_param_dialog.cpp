@@ -1,14 +1,14 @@
 #include "station/pump_param_dialog.h"
-#include "core/control_tag.h"
-#include "core/title_width.h"
+#include "widgets/control_tag.h"
+#include "widgets/title_width.h"
 
 #include "core/device_link.h"
-#include "core/data_exchange.h"
+#include "widgets/data_exchange.h"
 #include "core/device_map.h"
 #include "core/ui_seam.h"
 #include "resources/resources.h"
 #include "session/reads.h"
-#include "station/station_database.h"
+#include "records/station_database.h"
 
 #include <QDir>
 #include <QFrame>

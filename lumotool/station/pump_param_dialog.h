@@ -13,7 +13,7 @@
 // lives in the two radio buttons, which start with neither selected.
 #pragma once
 
-#include "core/control_tag.h"
+#include "widgets/control_tag.h"
 
 #include <QDialog>
 #include <QString>

@@ -2,7 +2,7 @@
 // entered as COM ports. Each test checks what went over the wire and what
 // the controller holds afterwards, not only what was printed.
 #include "core/device_link.h"
-#include "logs/log_writer.h"
+#include "session/log_files.h"
 #include "support/recording_ui.h"
 #include "support/sim_link.h"
 

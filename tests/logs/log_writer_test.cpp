@@ -3,9 +3,9 @@
 // own; a controller that falls silent half-way; file errors.
 #include "core/device_link.h"
 #include "core/device_map.h"
-#include "logs/log_text.h"
-#include "logs/log_writer.h"
-#include "station/station_database.h"
+#include "records/log_text.h"
+#include "session/log_files.h"
+#include "records/station_database.h"
 #include "support/recording_ui.h"
 #include "support/sim_link.h"
 

@@ -1,4 +1,4 @@
-#include "station/station_database.h"
+#include "records/station_database.h"
 
 #include "station_test_util.h"
 #include "support/recording_ui.h"

@@ -3,7 +3,7 @@
 //   station_save_probe FILE ID VALUE
 // Sets "Ort" of the record ID to VALUE; prints every message box text and
 // exits with the number of boxes shown.
-#include "station/station_database.h"
+#include "records/station_database.h"
 #include "support/recording_ui.h"
 
 #include <QCoreApplication>

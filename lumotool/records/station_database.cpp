@@ -1,4 +1,4 @@
-#include "station/station_database.h"
+#include "records/station_database.h"
 
 #include "core/cp1252.h"
 #include "core/ui_seam.h"

@@ -1,6 +1,6 @@
-#include "core/service_app.h"
+#include "widgets/service_app.h"
 
-#include "core/login_dialog.h"
+#include "widgets/login_dialog.h"
 #include "core/settings.h"
 #include "resources/resources.h"
 

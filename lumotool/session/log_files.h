@@ -6,7 +6,7 @@
 #pragma once
 
 #include "core/device_map.h"
-#include "logs/log_text.h"
+#include "records/log_text.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "core/ui_seam.h"
 
-#include "core/title_width.h"
+#include "widgets/title_width.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>

@@ -1,9 +1,9 @@
-#include "logs/log_writer.h"
+#include "session/log_files.h"
 
 #include "core/device_link.h"
 #include "core/ui_seam.h"
 #include "session/reads.h"
-#include "station/station_database.h"
+#include "records/station_database.h"
 
 #include <QDir>
 #include <QFile>
