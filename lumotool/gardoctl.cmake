@@ -1,9 +1,13 @@
-# gardoctl: the controller's service steps from the command line, built on
-# the same application library as the program.
+# gardoctl: the controller's service steps from the command line, on the
+# session layer and Qt Core alone, so that a machine without a desktop runs
+# it.
 add_executable(gardoctl
   ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/main.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/commands.h
   ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/commands.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/terminal_ui.h
   ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/terminal_ui.cpp)
-target_link_libraries(gardoctl PRIVATE lumo_app linktrace)
+lumo_include_root(gardoctl gardoctl)
+# lumo_version.h
+target_include_directories(gardoctl PRIVATE ${CMAKE_CURRENT_BINARY_DIR})
+target_link_libraries(gardoctl PRIVATE lumo_session gardolink_status_names Qt6::Core)

@@ -6,9 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#ifndef _WIN32
-#include <QSerialPortInfo>
-#endif
 
 #include <algorithm>
 
@@ -65,14 +62,6 @@ PortTarget PortInfo::Resolve(const QString& rawName)
     t.fromEntry = resolved.fromEntry;
     t.device = finalTarget(t.path);
     return t;
-}
-
-QList<SerialDevice> PortInfo::ListSerialDevices()
-{
-    QList<SerialDevice> system;
-    for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts())
-        system.append({port.systemLocation(), port.description(), port.manufacturer(), port.serialNumber(), 0});
-    return ListSerialDevices(system);
 }
 
 QList<SerialDevice> PortInfo::ListSerialDevices(QList<SerialDevice> devices)

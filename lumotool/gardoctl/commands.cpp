@@ -5,17 +5,19 @@
 #include "core/device_link.h"
 #include "core/port_info.h"
 #include "records/log_text.h"
-#include "session/log_files.h"
+#include "session/connection.h"
 #include "session/control_panel.h"
+#include "session/log_files.h"
 #include "session/reads.h"
 
 #include <gardolink.h>
-#include <line_trace.h>
+#include <status_names.h>
 
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QRegularExpression>
 
 #include <functional>
@@ -217,47 +219,36 @@ int32_t Run::counter()
 
 int32_t Run::logs()
 {
-    // The dialog's writer; with --out the same text and file writer, with
-    // the files in that folder instead of "Log".
+    // The dialog's log step, into "Log" below the current folder or the
+    // folder --out names; the station file is read once for both sides.
+    const QString folder = command.outDir.isEmpty() ? QStringLiteral("Log") : command.outDir;
+    const lumo::LogSides sides = command.logLeft && command.logRight ? lumo::LogSides::Both
+                                 : command.logLeft                   ? lumo::LogSides::Left
+                                                                     : lumo::LogSides::Right;
+    const lumo::LogFilesRun run = lumo::WriteLogFilesInto(link, identification, folder, sides, {}, true);
     QJsonObject files;
-    const bool toDir = !command.outDir.isEmpty();
-    const bool hadLogDir = QDir::current().exists(QStringLiteral("Log"));
-    const int errorsBefore = ui.commErrors();
-    for (const Side side : {Side::Left, Side::Right}) {
-        if (!(side == Side::Left ? command.logLeft : command.logRight)) continue;
-        bool written = false;
-        QString path;
-        if (toDir) {
-            QDir().mkpath(command.outDir);
-            path = QDir(command.outDir).absoluteFilePath(lumo::LogFileName(side, identification));
-            const lumo::LogFileValues values = lumo::ReadLogValues(link, side, identification);
-            written = lumo::WriteLogText(path, lumo::BuildLogText(values));
-        } else {
-            path = QFileInfo(lumo::LogFilePath(side, identification)).absoluteFilePath();
-            written = lumo::WriteLogFile(link, side, identification);
-        }
-        if (written) files[side == Side::Left ? QStringLiteral("left") : QStringLiteral("right")] = path;
-        else failure = QStringLiteral("%1 was not written").arg(path);
+    for (const QString& path : run.written) {
+        const bool left = path.endsWith(lumo::LogFileName(Side::Left, identification));
+        files[left ? QStringLiteral("left") : QStringLiteral("right")] = QFileInfo(path).absoluteFilePath();
     }
-    // The writer makes "Log" in the current folder; with --out it stays
-    // only when it was there before.
-    if (toDir && !hadLogDir) QDir::current().rmdir(QStringLiteral("Log"));
     out[QStringLiteral("files")] = files;
-    if (ui.commErrors() > errorsBefore && failure.isEmpty())
+    if (!run.failedReads.isEmpty()) {
+        QJsonArray reads;
+        for (const lumo::FailedRead& r : run.failedReads)
+            reads.append(QJsonObject{{QStringLiteral("side"), r.side == Side::Left ? QStringLiteral("left")
+                                                                                  : QStringLiteral("right")},
+                                     {QStringLiteral("read"), r.what},
+                                     {QStringLiteral("status"), r.status},
+                                     {QStringLiteral("name"), StatusName(r.status)}});
+        out[QStringLiteral("failedReads")] = reads;
+    }
+    if (!run.notWritten.isEmpty())
+        failure = QStringLiteral("%1 was not written").arg(QFileInfo(run.notWritten.constLast()).absoluteFilePath());
+    else if (!run.failedReads.isEmpty())
         failure = QStringLiteral("%1 read(s) failed, the files show \"?\" or blank cells there; last: %2")
-                      .arg(ui.commErrors() - errorsBefore)
-                      .arg(ui.lastCommError());
+                      .arg(run.failedReads.size())
+                      .arg(DeviceLink::CommErrorText(run.failedReads.constLast().status));
     return 0;
-}
-
-// Opens the port at the baud rate: the device link's own opening at its
-// standard rate, the library call at any other.
-int32_t openPort(DeviceLink& link, const QString& port, int baud)
-{
-    if (baud == DeviceLink::kBaud) return link.OpenConnection(port);
-    const int32_t s = InitCommunication(port.toLocal8Bit().constData(), baud);
-    if (s != 0) DeviceLink::ShowCommError(s);
-    return s;
 }
 
 QString failureText(int32_t status)
@@ -286,7 +277,7 @@ QString PortText(const QString& argument)
 
 QString StatusName(int32_t status)
 {
-    if (const char* name = linktrace::gardolink_status_name(status)) return QString::fromLatin1(name);
+    if (const char* name = gardolink::status_name(status)) return QString::fromLatin1(name);
     return QString::number(status);
 }
 
@@ -368,27 +359,29 @@ PortResult RunOnPort(const Options& options, const QString& port)
         return result;
     };
 
+    // The port dialog's opening, at the rate and byte wait given, with its
+    // probe: the identification number.
     DeviceLink link;
-    if (const int32_t s = openPort(link, port, options.baud)) {
+    session::ConnectDetails connection;
+    const session::ConnectOutcome opened =
+        session::Connect(link, port, {options.baud, options.waitMs}, &connection);
+    if (opened == session::ConnectOutcome::OpenFailed) {
+        const int32_t s = connection.status;
         const QString diagnosis = lumo::PortInfo::DiagnosisText(lumo::PortInfo::Diagnose(lumo::PortInfo::Resolve(port)));
         return fail(kExitPort, s, failureText(s) + QStringLiteral(" ") + diagnosis);
     }
-    if (options.waitMs > 0) Change_Wait_Time(options.waitMs);
+    // Without an answer the connection is closed again.
+    if (opened == session::ConnectOutcome::NoAnswer)
+        return fail(kExitDevice, connection.status, failureText(connection.status));
 
-    // The probe of the port dialog: the identification number.
-    QString identification;
-    int32_t s = session::ReadIdentification(link, &identification);
+    const QString& identification = connection.identification;
+    int32_t s = 0;
     QString failure;
-    if (s == 0) {
+    {
         const Command& c = options.command;
         Run run{link, c, identification, result.data, ui, {}};
         session::ControlPanel panel(link);
-        bool staysStopped = false;  // "Gerät starten?" answered No
-        panel.ask = [&ui, &staysStopped](const QString& question) {
-            const bool yes = ui.ask(question);
-            staysStopped = !yes && question == QStringLiteral("Gerät starten?");
-            return yes;
-        };
+        panel.ask = [&ui](const QString& question) { return ui.ask(question); };
         ClockValue clock;
         switch (c.verb) {
         case Verb::Ident: result.data[QStringLiteral("ident")] = identification; break;
@@ -414,11 +407,13 @@ PortResult RunOnPort(const Options& options, const QString& port)
             break;
         }
         case Verb::Calibration: {
-            s = panel.SendCalibration(c.side, c.petrol, c.gas);
+            session::CalibrationOutcome outcome;
+            s = panel.SendCalibration(c.side, c.petrol, c.gas, &outcome);
             lumo::Calibration back;
             if (s == 0) s = session::ReadCalibration(link, &back);
             if (s == 0) result.data[QStringLiteral("calibration")] = calibrationJson(back);
-            if (staysStopped) ui.printError(QStringLiteral("the controller stays stopped (gardoctl start)"));
+            if (outcome == session::CalibrationOutcome::LeftStopped)
+                ui.printError(QStringLiteral("the controller stays stopped (gardoctl start)"));
             break;
         }
         case Verb::Logs:

@@ -7,7 +7,7 @@
 #include "gardoctl/terminal_ui.h"
 #include "lumo_version.h"
 
-#include <QGuiApplication>
+#include <QCoreApplication>
 #include <QJsonDocument>
 
 #include <algorithm>
@@ -33,11 +33,8 @@ void printOut(const QString& line)
 
 int main(int argc, char** argv)
 {
-    // The session steps use the GUI application's cursor calls; the minimal
-    // platform needs no display, and gardoctl shows no window.
-    qputenv("QT_QPA_PLATFORM", "minimal");
     qInstallMessageHandler(filterMessages);
-    QGuiApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("gardoctl"));
 
     gardoctl::Options options;

@@ -12,6 +12,8 @@
 #include "resources/resources.h"
 
 #include <QAction>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -81,6 +83,12 @@ MainDialog::MainDialog(QWidget* parent)
     // The calibration step asks its questions over this dialog and holds
     // the refresh only while it talks to the controller.
     panel_.ask = [this](const QString& question) { return askYesNo(question, this); };
+    panel_.onApplyWait = [](bool waiting) {
+        if (waiting)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        else
+            QGuiApplication::restoreOverrideCursor();
+    };
     panel_.onTalk = [this](bool talking) {
         if (talking)
             talkPause_ = pauseRefresh();

@@ -146,6 +146,19 @@ public:
     // Writes the held file text to the file.
     void SaveFile();
 
+    // While one of these lives, the setters change the held text only; the
+    // file is written once when it goes (if anything changed).
+    class Changes {
+    public:
+        explicit Changes(StationDatabase& db) : db_(db) { ++db_.holdSaves_; }
+        ~Changes();
+        Changes(const Changes&) = delete;
+        Changes& operator=(const Changes&) = delete;
+
+    private:
+        StationDatabase& db_;
+    };
+
     // The loaded record from its "[" to its "]"; empty when not found.
     QByteArray RecordText() const { return recordText_; }
     // Whether the loaded record has its "Diag-Typ" key and closing "]". A
@@ -158,9 +171,6 @@ private:
     QString readField(const char* key, QString& field);
     void writeField(const char* key, QString& field, const QString& value);
     void showFileError(const QString& description);
-    // Writes the held file text into the file itself, without a temporary
-    // file: only where the folder refuses one.
-    void writeInPlace();
     // Reads the whole file into text. Returns false and leaves a message
     // text in error when the file exists but cannot be read; a missing file
     // sets missing and returns false.
@@ -174,6 +184,8 @@ private:
     QByteArray textBefore_;
     QByteArray textAfter_;
     bool recordComplete_ = false;
+    int holdSaves_ = 0;
+    bool changed_ = false;
 };
 
 }  // namespace lumo

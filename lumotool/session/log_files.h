@@ -1,14 +1,17 @@
 // Writing the two log files of the connected controller: every value the
 // log text needs is read through the DeviceLink, the station name and
 // dispenser number come from the station database, and the text built by
-// BuildLogText goes to "Log/<identification>_L.log" and "_R.log" below the
-// current directory.
+// BuildLogText goes to "<identification>_L.log" and "_R.log" in a folder:
+// "Log" below the current directory for the dialog, any folder for the
+// command line.
 #pragma once
 
 #include "core/device_map.h"
 #include "records/log_text.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -37,29 +40,57 @@ struct LogWriteHooks {
     std::function<void()> beforeOpen;
 };
 
+// A read of the log run that failed (the link showed its message).
+struct FailedRead {
+    Side side = Side::Left;
+    QString what;  // "calibration", "record 3 bytes 0-7", ...
+    int32_t status = 0;
+};
+
+// What a log run did: the files written and not written (full paths as
+// given, the folder joined with the file name), and the reads that failed
+// (their cells show "?" or stay blank).
+struct LogFilesRun {
+    QStringList written;
+    QStringList notWritten;
+    QList<FailedRead> failedReads;
+};
+
+// Which files a run writes.
+enum class LogSides { Both, Left, Right };
+
+// The log step: reads everything of the chosen sides and writes their files
+// into folder (made when missing), left before right; a file is attempted
+// whatever became of the other. Nothing else is created or changed. The
+// station record is looked up once per side, as the dialog does, or with
+// stationOnce set once for the run (one message when the station file
+// cannot be read).
+LogFilesRun WriteLogFilesInto(DeviceLink& link, const QString& identification, const QString& folder,
+                              LogSides sides = LogSides::Both, const LogWriteHooks& hooks = {},
+                              bool stationOnce = false);
+
 // Reads everything one side's log shows. stepsBefore is added to the step
-// count reported to onStep.
+// count reported to onStep. Failed reads are added to *failed when given.
 LogFileValues ReadLogValues(DeviceLink& link, Side side, const QString& identification,
-                            const LogWriteHooks& hooks = {}, int stepsBefore = 0);
+                            const LogWriteHooks& hooks = {}, int stepsBefore = 0,
+                            QList<FailedRead>* failed = nullptr);
 
 // Path of a side's log file relative to the current directory.
 QString LogFilePath(Side side, const QString& identification);
 
-// Writes text to "Log/<file>" below the current directory, creating "Log".
-// The text goes to a new temporary file in "Log" that is renamed over the
-// final name once every byte is on the disk, so an older file of that name
-// is replaced whole or stays as it was, and a link at that name is replaced,
-// never written through. A failure removes the temporary file, shows the
-// system's text in a "Fehler" box with the stop icon and returns false.
-bool WriteLogText(const QString& relativePath, const QByteArray& text, QWidget* owner = nullptr);
+// Writes text to path through the safe file writer, making the file's
+// folder when it is missing. A failure shows the system's text in a
+// "Fehler" box with the stop icon and returns false.
+bool WriteLogText(const QString& path, const QByteArray& text, QWidget* owner = nullptr);
 
-// One side: all reads (failures are shown by the link and do not stop the
-// writer), then the file. True when the file was written.
+// One side into "Log" below the current directory: all reads (failures are
+// shown by the link and do not stop the writer), then the file. True when
+// the file was written.
 bool WriteLogFile(DeviceLink& link, Side side, const QString& identification,
                   const LogWriteHooks& hooks = {}, int stepsBefore = 0);
 
-// Left file, then right file, with the same identification; the right one
-// is attempted whatever became of the left.
+// Left file, then right file into "Log", with the same identification; the
+// right one is attempted whatever became of the left.
 void WriteLogFiles(DeviceLink& link, const QString& identification, const LogWriteHooks& hooks = {});
 
 }  // namespace lumo

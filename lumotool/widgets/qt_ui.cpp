@@ -1,4 +1,4 @@
-#include "core/ui_seam.h"
+#include "widgets/qt_ui.h"
 
 #include "widgets/title_width.h"
 
@@ -75,35 +75,12 @@ public:
     }
 };
 
-QtUi& qtUi()
+}  // namespace
+
+UiSeam& QtUiSeam()
 {
     static QtUi instance;
     return instance;
-}
-
-UiSeam* g_installed = nullptr;
-
-}  // namespace
-
-UiSeam& ui()
-{
-    return g_installed ? *g_installed : qtUi();
-}
-
-void installUi(UiSeam* seam)
-{
-    g_installed = seam;
-}
-
-bool askYesNo(const QString& text, QWidget* parent)
-{
-    Message m;
-    m.text = text;
-    m.caption = kQuestionCaption;
-    m.icon = MsgIcon::Question;
-    m.buttons = MsgButtons::YesNo;
-    m.parent = parent;
-    return ui().showMessage(m) == MsgResult::Yes;
 }
 
 }  // namespace lumo

@@ -288,6 +288,24 @@ TEST_F(LogWriterTest, SilentControllerHalfWayGivesMessagesAndWholeFiles) {
     EXPECT_EQ(right[18], "|     14  |           |          |    |    |    |    |    |    |        |        |        |");
 }
 
+TEST_F(LogWriterTest, TheFolderStepWritesOnlyIntoItsFolderAndListsTheFailedReads) {
+    LogWriteHooks hooks;
+    hooks.onStep = [&](int done) {
+        if (done == 20) sim_.silence();
+    };
+    const LogFilesRun run = WriteLogFilesInto(link_, kId, "out/COM3", LogSides::Both, hooks);
+    EXPECT_EQ(run.written, (QStringList{"out/COM3/" + kId + "_L.log", "out/COM3/" + kId + "_R.log"}));
+    EXPECT_TRUE(run.notWritten.isEmpty());
+    EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{"out"});
+    // One entry per message the link showed, the first where the line went
+    // silent: the process byte of the sixth row.
+    ASSERT_FALSE(run.failedReads.isEmpty());
+    EXPECT_EQ(run.failedReads.size(), qsizetype(ui_.countText(kTimeoutText)));
+    EXPECT_EQ(run.failedReads.first().side, Side::Left);
+    EXPECT_EQ(run.failedReads.first().what, QStringLiteral("record 6 process byte"));
+    for (const FailedRead& r : run.failedReads) EXPECT_EQ(r.status, SERLINK_E_READ_TIMEOUT) << r.what.toStdString();
+}
+
 TEST_F(LogWriterTest, FileErrorsShowTheSystemTextAndTheOtherSideIsStillWritten) {
     QDir().mkpath("Log/" + kId + "_L.log");  // a folder where the file should be
     LogWriteHooks hooks;
