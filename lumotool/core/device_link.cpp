@@ -95,9 +95,9 @@ int32_t DeviceLink::SetByteWait(int32_t ms)
 #if defined(GARDOLINK_REDUCED)
     // The reduced library keeps its fixed wait.
     (void)ms;
-    return checked(GARDO_BAD_ARGUMENT);
+    return 0;
 #else
-    return checked(Change_Wait_Time(ms));
+    return Change_Wait_Time(ms);
 #endif
 }
 

@@ -18,8 +18,8 @@ public:
     // Opens the port at the controller's rate (or another one, for a
     // controller set to it).
     int32_t OpenConnection(const QString& port, int32_t baud = kBaud);
-    // How long the serial library waits for each byte from now on; shows
-    // the message on failure like every other operation.
+    // How long the serial library waits for each byte from now on. Returns
+    // the wait in force (the library's answer: it cannot fail).
     int32_t SetByteWait(int32_t ms);
     int32_t CloseConnection();
     int32_t ReadProcessData(int32_t address, int32_t count, uint8_t* dest);

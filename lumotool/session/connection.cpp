@@ -16,10 +16,7 @@ ConnectOutcome Connect(DeviceLink& link, const QString& portText, const ConnectS
     ConnectDetails& d = details ? *details : unused;
     d = {};
     if ((d.status = link.OpenConnection(portText, settings.baud)) != 0) return ConnectOutcome::OpenFailed;
-    if (settings.byteWaitMs > 0 && (d.status = link.SetByteWait(settings.byteWaitMs)) != 0) {
-        link.CloseConnection();
-        return ConnectOutcome::OpenFailed;
-    }
+    if (settings.byteWaitMs > 0) link.SetByteWait(settings.byteWaitMs);
     if ((d.status = ReadIdentification(link, &d.identification)) != 0) {
         d.identification.clear();
         link.CloseConnection();

@@ -1,5 +1,6 @@
-// The system's serial devices for the port dialog, from Qt Serial Port (on
-// Windows core/port_info_win.cpp reads the system's device map instead).
+// The system's serial devices for the port dialog and gardoctl --list-ports,
+// from Qt Serial Port, a module on Qt Core alone (on Windows
+// core/port_info_win.cpp reads the system's device map instead).
 #ifndef _WIN32
 
 #include "core/port_info.h"
