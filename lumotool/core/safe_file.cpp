@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QDateTime>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <cerrno>
 
@@ -13,6 +15,8 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 #endif
 
@@ -34,7 +38,15 @@ bool CreateTemporaryBeside(const QString& path, QFile& file) {
         file.setFileName(final.dir().filePath(
             QStringLiteral(".%1.%2.tmp")
                 .arg(final.fileName(), QString::number(QRandomGenerator::global()->generate(), 36))));
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return true;
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+#ifndef Q_OS_WIN
+            // Held until the file is closed: a later run tells by it that
+            // the file is still being written (see RemoveStaleTemporaries).
+            // On Windows the open file cannot be removed anyway.
+            (void)::flock(file.handle(), LOCK_EX | LOCK_NB);
+#endif
+            return true;
+        }
         const QFileInfo taken(file.fileName());
         if (!taken.exists() && !taken.isSymLink()) return false;  // not a name clash
     }
@@ -117,12 +129,50 @@ bool WriteInPlace(const QString& path, const QByteArray& data, QString* error, c
     return false;
 }
 
+// Age beyond which a temporary file of the writer that no live writer holds
+// counts as left behind by a killed run. A live one exists for the moment
+// of a write; the age also covers the instant between its creation and its
+// lock.
+constexpr qint64 kStaleTemporarySeconds = 60;
+
+// Removes the file when no writer holds it.
+void RemoveUnheld(const QString& path) {
+#ifdef Q_OS_WIN
+    // The live writer's open file cannot be removed.
+    QFile::remove(path);
+#else
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(name.constData());
+    ::close(fd);
+#endif
+}
+
 }  // namespace
+
+void RemoveStaleTemporaries(const QString& path) {
+    const QFileInfo final(path);
+    const QRegularExpression own(QStringLiteral("^\\.%1\\.[0-9a-z]{1,13}\\.tmp$")
+                                     .arg(QRegularExpression::escape(final.fileName())));
+    const QDateTime staleBefore = QDateTime::currentDateTimeUtc().addSecs(-kStaleTemporarySeconds);
+    const QDir dir = final.dir();
+    const QStringList names =
+        dir.entryList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString& name : names) {
+        if (!own.match(name).hasMatch()) continue;
+        const QFileInfo candidate(dir.filePath(name));
+        if (candidate.isSymLink() || !candidate.isFile()) continue;
+        if (candidate.lastModified().toUTC() >= staleBefore) continue;
+        RemoveUnheld(candidate.filePath());
+    }
+}
 
 bool WriteFileSafely(const QString& path, const QByteArray& data, QString* error, const SafeWriteOptions& options) {
     QString unused;
     QString& failure = error ? *error : unused;
     failure.clear();
+    RemoveStaleTemporaries(path);
     QFile file;
     if (!CreateTemporaryBeside(path, file)) {
         // The folder takes no new file: an existing file is written in place.

@@ -30,6 +30,11 @@ struct SafeWriteOptions {
 bool WriteFileSafely(const QString& path, const QByteArray& data, QString* error,
                      const SafeWriteOptions& options = {});
 
+// Removes the temporary files that writes of path were killed in the middle
+// of: only names of the writer's own pattern for that file, only those older
+// than a minute that no live writer holds. WriteFileSafely does this first.
+void RemoveStaleTemporaries(const QString& path);
+
 // The file error box: caption "Fehler", stop icon, the system's text in at
 // most 127 characters, modal over owner.
 void ShowFileError(const QString& description, QWidget* owner = nullptr);

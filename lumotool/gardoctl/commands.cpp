@@ -243,8 +243,14 @@ int32_t Run::logs()
                                      {QStringLiteral("name"), StatusName(r.status)}});
         out[QStringLiteral("failedReads")] = reads;
     }
-    if (!run.notWritten.isEmpty())
-        failure = QStringLiteral("%1 was not written").arg(QFileInfo(run.notWritten.constLast()).absoluteFilePath());
+    QStringList notWritten;
+    for (const QString& path : run.notWritten) notWritten << QFileInfo(path).absoluteFilePath();
+    if (run.lineDead)
+        failure = QStringLiteral("the controller stopped answering (two reads timed out in a row): the log run "
+                                 "was stopped, %1 not written")
+                      .arg(notWritten.join(QStringLiteral(" and ")));
+    else if (!notWritten.isEmpty())
+        failure = QStringLiteral("%1 was not written").arg(notWritten.constLast());
     else if (!run.failedReads.isEmpty())
         failure = QStringLiteral("%1 read(s) failed, the files show \"?\" or blank cells there; last: %2")
                       .arg(run.failedReads.size())

@@ -133,7 +133,7 @@ namespace {
 // like a word (all small, all capital, or a capital and small letters, as
 // in "MavikDatenbank.txt.backup") is left alone, as a user may have put a
 // copy there. Links are never removed.
-void RemoveStaleTemporaries(const QString& filePath) {
+void RemoveKilledSaveLeftovers(const QString& filePath) {
     const QFileInfo file(filePath);
     static const QRegularExpression kTemporary(QStringLiteral("^[A-Za-z]{6}$"));
     static const QRegularExpression kWord(QStringLiteral("^([a-z]{6}|[A-Z]{6}|[A-Z][a-z]{5})$"));
@@ -319,7 +319,7 @@ void StationDatabase::SaveFile() {
         showFileError(error);
         return;
     }
-    RemoveStaleTemporaries(filePath_);
+    RemoveKilledSaveLeftovers(filePath_);
 }
 
 }  // namespace lumo

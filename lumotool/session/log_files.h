@@ -40,6 +40,18 @@ struct LogWriteHooks {
     std::function<void()> beforeOpen;
 };
 
+// The course of the reads of one log run, carried from the left side to
+// the right one. When a whole read has timed out twice in a row the line
+// counts as dead: the run reads nothing more and writes no further file.
+struct LogRunState {
+    int timeoutsInRow = 0;
+    bool lineDead = false;
+    int failedReads = 0;  // of the side read last
+};
+
+// The one message of a log run stopped by a dead line.
+extern const QString kLineDeadText;
+
 // A read of the log run that failed (the link showed its message).
 struct FailedRead {
     Side side = Side::Left;
@@ -54,6 +66,7 @@ struct LogFilesRun {
     QStringList written;
     QStringList notWritten;
     QList<FailedRead> failedReads;
+    bool lineDead = false;  // the run was stopped (see LogRunState)
 };
 
 // Which files a run writes.
@@ -61,7 +74,9 @@ enum class LogSides { Both, Left, Right };
 
 // The log step: reads everything of the chosen sides and writes their files
 // into folder (made when missing), left before right; a file is attempted
-// whatever became of the other. Nothing else is created or changed. The
+// whatever became of the other, unless the line died. When any read of a
+// side failed, an older file of its name is kept as "<name>.bak" first.
+// Nothing else is created or changed. The
 // station record is looked up once per side, as the dialog does, or with
 // stationOnce set once for the run (one message when the station file
 // cannot be read).
@@ -70,9 +85,11 @@ LogFilesRun WriteLogFilesInto(DeviceLink& link, const QString& identification, c
                               bool stationOnce = false);
 
 // Reads everything one side's log shows. stepsBefore is added to the step
-// count reported to onStep. Failed reads are added to *failed when given.
+// count reported to onStep. With a run state, the reads stop once the line
+// is dead (the values read so far are returned; the state says so). Failed
+// reads are added to *failed when given.
 LogFileValues ReadLogValues(DeviceLink& link, Side side, const QString& identification,
-                            const LogWriteHooks& hooks = {}, int stepsBefore = 0,
+                            const LogWriteHooks& hooks = {}, int stepsBefore = 0, LogRunState* run = nullptr,
                             QList<FailedRead>* failed = nullptr);
 
 // Path of a side's log file relative to the current directory.
@@ -83,14 +100,22 @@ QString LogFilePath(Side side, const QString& identification);
 // "Fehler" box with the stop icon and returns false.
 bool WriteLogText(const QString& path, const QByteArray& text, QWidget* owner = nullptr);
 
-// One side into "Log" below the current directory: all reads (failures are
-// shown by the link and do not stop the writer), then the file. True when
-// the file was written.
+// One side: all reads (failures are shown by the link and do not stop the
+// writer), then the file at path. When any read failed, an older file at
+// path is kept as "<path>.bak" first. A dead line (see LogRunState) writes
+// nothing and shows kLineDeadText once, instead of the two time-outs'
+// messages. True when the file was written.
+bool WriteLogFileAt(DeviceLink& link, Side side, const QString& identification, const QString& path,
+                    const LogWriteHooks& hooks = {}, int stepsBefore = 0, LogRunState* run = nullptr,
+                    QList<FailedRead>* failed = nullptr);
+
+// The same into "Log" below the current directory.
 bool WriteLogFile(DeviceLink& link, Side side, const QString& identification,
-                  const LogWriteHooks& hooks = {}, int stepsBefore = 0);
+                  const LogWriteHooks& hooks = {}, int stepsBefore = 0, LogRunState* run = nullptr);
 
 // Left file, then right file into "Log", with the same identification; the
-// right one is attempted whatever became of the left.
-void WriteLogFiles(DeviceLink& link, const QString& identification, const LogWriteHooks& hooks = {});
+// right one is attempted whatever became of the left, unless the line died.
+// False when the line died.
+bool WriteLogFiles(DeviceLink& link, const QString& identification, const LogWriteHooks& hooks = {});
 
 }  // namespace lumo
