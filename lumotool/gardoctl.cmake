@@ -8,7 +8,9 @@ add_executable(gardoctl
   ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/fleet.h
   ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/fleet.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/terminal_ui.h
-  ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/terminal_ui.cpp)
+  ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/terminal_ui.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/system_path.h
+  ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/system_path.cpp)
 lumo_include_root(gardoctl gardoctl)
 # lumo_version.h
 target_include_directories(gardoctl PRIVATE ${CMAKE_CURRENT_BINARY_DIR})

@@ -177,7 +177,8 @@ bool WriteFileSafely(const QString& path, const QByteArray& data, QString* error
     if (!CreateTemporaryBeside(path, file)) {
         // The folder takes no new file: an existing file is written in place.
         failure = file.errorString();
-        return WriteInPlace(path, data, &failure, options);
+        if (options.refusedNewFile) *options.refusedNewFile = true;
+        return options.inPlace && WriteInPlace(path, data, &failure, options);
     }
     bool written = WriteAll(file, data, &failure);
     file.close();

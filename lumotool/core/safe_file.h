@@ -18,6 +18,11 @@ class QWidget;
 namespace lumo {
 
 struct SafeWriteOptions {
+    // Whether a folder that takes no new file lets the writer write the
+    // existing file in place (a caller with its own in-place write says no).
+    bool inPlace = true;
+    // Set to true when the folder took no new file.
+    bool* refusedNewFile = nullptr;
     // Where the in-place write keeps its copy of the older file: a file of
     // this path (made when needed; e.g. in the per-user data folder, so a
     // crash in the middle still leaves the copy). Empty: in memory only.

@@ -1,6 +1,7 @@
 #include "gardoctl/commands.h"
 
 #include "gardoctl/fleet.h"
+#include "gardoctl/system_path.h"
 #include "gardoctl/terminal_ui.h"
 
 #include "core/device_link.h"
@@ -22,6 +23,7 @@
 #include <QRegularExpression>
 
 #include <functional>
+#include <optional>
 
 namespace gardoctl {
 
@@ -33,6 +35,9 @@ namespace session = lumo::session;
 namespace {
 
 // ---- Parsing ------------------------------------------------------------------
+
+constexpr int kClockFirstYear = 2000;
+constexpr int kClockLastYear = 2099;
 
 bool parseUnsigned(const QString& text, uint32_t max, uint32_t* value)
 {
@@ -97,6 +102,12 @@ bool parseCommand(const QStringList& words, Options* options, QString* error)
             const QTime time = QTime::fromString(parts.value(1), QStringLiteral("HH:mm:ss"));
             if (parts.size() != 2 || !date.isValid() || !time.isValid())
                 return fail(QStringLiteral("clock set: expected now or YYYY-MM-DDTHH:MM:SS, got %1").arg(args[1]));
+            // The controller keeps the year in two digits.
+            if (date.year() < kClockFirstYear || date.year() > kClockLastYear)
+                return fail(QStringLiteral("clock set: the controller keeps the years %1 to %2, got %3")
+                                .arg(kClockFirstYear)
+                                .arg(kClockLastYear)
+                                .arg(date.year()));
             c.clock = clockOf(date, time, c.weekday);
         }
     } else if (verb == QLatin1String("counter") && args.size() >= 2 && parseSide(args[0], &c.side)) {
@@ -220,17 +231,33 @@ int32_t Run::counter()
 
 int32_t Run::logs()
 {
-    // The dialog's log step, into "Log" below the current folder or the
-    // folder --out names; the station file is read once for both sides.
-    const QString folder = command.outDir.isEmpty() ? QStringLiteral("Log") : command.outDir;
+    // The dialog's log step, into "Log" below the current folder or into the
+    // folder --out names; the station file is read once for both sides. With
+    // --out the files are written from inside that folder, so that its name
+    // reaches the system as the bytes given.
+    QJsonObject files;
+    const bool toDir = !command.outDir.isEmpty();
+    std::optional<FolderVisit> visit;
+    if (toDir) {
+        visit.emplace(command.outDir);
+        if (!visit->entered()) {
+            failure = QStringLiteral("%1: %2").arg(visit->path(), visit->error());
+            out[QStringLiteral("files")] = files;
+            return 0;
+        }
+    }
+    auto shown = [&](const QString& path) {
+        return toDir ? visit->path() + QLatin1Char('/') + QFileInfo(path).fileName() : QFileInfo(path).absoluteFilePath();
+    };
     const lumo::LogSides sides = command.logLeft && command.logRight ? lumo::LogSides::Both
                                  : command.logLeft                   ? lumo::LogSides::Left
                                                                      : lumo::LogSides::Right;
-    const lumo::LogFilesRun run = lumo::WriteLogFilesInto(link, identification, folder, sides, {}, true);
-    QJsonObject files;
+    const lumo::LogFilesRun run = lumo::WriteLogFilesInto(link, identification, toDir ? QStringLiteral(".")
+                                                                                      : QStringLiteral("Log"),
+                                                          sides, {}, true);
     for (const QString& path : run.written) {
         const bool left = path.endsWith(lumo::LogFileName(Side::Left, identification));
-        files[left ? QStringLiteral("left") : QStringLiteral("right")] = QFileInfo(path).absoluteFilePath();
+        files[left ? QStringLiteral("left") : QStringLiteral("right")] = shown(path);
     }
     out[QStringLiteral("files")] = files;
     if (!run.failedReads.isEmpty()) {
@@ -244,7 +271,7 @@ int32_t Run::logs()
         out[QStringLiteral("failedReads")] = reads;
     }
     QStringList notWritten;
-    for (const QString& path : run.notWritten) notWritten << QFileInfo(path).absoluteFilePath();
+    for (const QString& path : run.notWritten) notWritten << shown(path);
     if (run.lineDead)
         failure = QStringLiteral("the controller stopped answering (two reads timed out in a row): the log run "
                                  "was stopped, %1 not written")
@@ -279,7 +306,25 @@ QString PortText(const QString& argument)
 {
     bool number = false;
     const int n = argument.toInt(&number);
-    return number && n > 0 ? QStringLiteral("COM%1:").arg(n) : argument;
+    if (number && n > 0) return QStringLiteral("COM%1:").arg(n);
+    // The serial library takes the device name up to a ":".
+    return argument.contains(QLatin1Char(':')) ? argument : argument + QLatin1Char(':');
+}
+
+QString SameDispenserKey(const QString& portText)
+{
+    // What the port text ends at: the device behind a ports folder entry
+    // or a link, so that "1", "COM1:", "com1" and the device path of COM1
+    // are one dispenser; a URL is its own key. Windows compares its device
+    // names without case.
+    if (portText.contains(QLatin1String("://"))) return portText.toLower();
+    const lumo::PortTarget target = lumo::PortInfo::Resolve(portText);
+    const QString device = target.device.isEmpty() ? target.path : target.device;
+#ifdef _WIN32
+    return device.toUpper();
+#else
+    return device;
+#endif
 }
 
 QString StatusName(int32_t status)
@@ -322,7 +367,7 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
 
     options->json = p.isSet(json);
     options->yes = p.isSet(yes);
-    options->trace = p.value(trace);
+    options->trace = SystemPath(p.value(trace));
     options->listPorts = p.isSet(listPorts);
     if (options->listPorts) {
         if (p.isSet(port) || p.isSet(portsFrom) || !p.positionalArguments().isEmpty()) {
@@ -341,6 +386,22 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
             if (!ReadPortList(p.values(portsFrom).at(fileIndex++), &options->ports, &options->labels, error))
                 return false;
         }
+    }
+    // A dispenser named twice (under any of its names) is served once.
+    {
+        QStringList ports, labels, keys;
+        for (qsizetype i = 0; i < options->ports.size(); ++i) {
+            const QString key = SameDispenserKey(options->ports[i]);
+            if (const qsizetype first = keys.indexOf(key); first >= 0) {
+                options->sameAs.append({options->ports[i], ports[first]});
+                continue;
+            }
+            keys << key;
+            ports << options->ports[i];
+            labels << options->labels.value(i);
+        }
+        options->ports = ports;
+        options->labels = labels;
     }
     if (options->ports.isEmpty()) {
         *error = QStringLiteral("no --port given");
