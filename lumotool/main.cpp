@@ -6,7 +6,7 @@
 // serial library write a trace of the line to FILE.
 #include "widgets/service_app.h"
 #include "panel/main_dialog.h"
-#include "station/station_database.h"
+#include "records/station_database.h"
 #include "lumo_version.h"
 #include "start_options.h"
 

@@ -7,7 +7,7 @@
 #include "gardoctl/commands.h"
 #include "gardoctl/fleet.h"
 #include "gardoctl/terminal_ui.h"
-#include "station/station_database.h"
+#include "records/station_database.h"
 #include "lumo_version.h"
 
 #include <QCoreApplication>
