@@ -6,9 +6,9 @@
 //  - one full refresh of the main dialog against gardosim with wire timing
 //    at 4800 baud, as a ratio to the wire time of the bytes it moved.
 // Runs offscreen in temporary settings, runtime and ports folders.
-#include "core/login_dialog.h"
+#include "widgets/login_dialog.h"
 #include "panel/port_dialog.h"
-#include "core/service_app.h"
+#include "widgets/service_app.h"
 #include "panel/main_dialog.h"
 
 #include <gardosim/simulator.h>

@@ -8,7 +8,7 @@
 //
 //   log_files_bench [ROUNDS] [BAUD]
 #include "core/device_link.h"
-#include "logs/log_writer.h"
+#include "session/log_files.h"
 #include "logs/wait_dialog.h"
 
 #include <gardolink.h>

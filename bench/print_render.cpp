@@ -7,7 +7,7 @@
 //    (one fillRect per window pixel) instead of one scaled image.
 // Runs offscreen unless QT_QPA_PLATFORM is set; median of several runs.
 #include "counters/counter_dialog.h"
-#include "counters/window_copy.h"
+#include "widgets/window_copy.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

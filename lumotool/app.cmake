@@ -1,15 +1,17 @@
-# The lumotool program: resources and the start options into the application
-# library (the tests use them too), main() and the demo simulator into the
-# executable.
-target_sources(lumo_app PRIVATE
-  ${CMAKE_CURRENT_SOURCE_DIR}/resources/lumotool.qrc
-  ${CMAKE_CURRENT_SOURCE_DIR}/resources/resources.h
-  ${CMAKE_CURRENT_SOURCE_DIR}/resources/resources.cpp
+# The lumotool program: the icons and strings into the widgets layer, which
+# holds resources/ (resources.cpp registers them), the start options into
+# the dialogs' library (the tests use them too), main() and the demo
+# simulator into the executable.
+target_sources(lumo_widgets PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/resources/lumotool.qrc)
+target_sources(lumo_dialogs PRIVATE
   ${CMAKE_CURRENT_SOURCE_DIR}/start_options.h
   ${CMAKE_CURRENT_SOURCE_DIR}/start_options.cpp)
+lumo_include_root(lumo_dialogs start_options.h)
+# lumo_version.h
+target_include_directories(lumo_dialogs PUBLIC ${CMAKE_CURRENT_BINARY_DIR})
 
 add_executable(lumotool main.cpp)
-target_link_libraries(lumotool PRIVATE lumo_app)
+target_link_libraries(lumotool PRIVATE lumo_dialogs)
 if(WIN32)
   # A windowed program (no console); Qt's entry point calls main().
   set_target_properties(lumotool PROPERTIES WIN32_EXECUTABLE ON)
@@ -32,7 +34,9 @@ configure_file(${PROJECT_SOURCE_DIR}/cmake/lumo_version.h.in ${CMAKE_CURRENT_BIN
 # (the demo Access databases); see core/data_paths.h.
 # The data folder also relative to the program, for a moved install tree.
 file(RELATIVE_PATH LUMO_BIN_TO_DATADIR ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DATADIR}/lumotool)
-target_compile_definitions(lumo_app PRIVATE
-  LUMO_LIBEXECDIR="${CMAKE_INSTALL_FULL_LIBEXECDIR}/lumotool"
-  LUMO_DATADIR="${CMAKE_INSTALL_FULL_DATADIR}/lumotool"
-  LUMO_BIN_TO_DATADIR="${LUMO_BIN_TO_DATADIR}")
+foreach(layer lumo_core lumo_records)
+  target_compile_definitions(${layer} PRIVATE
+    LUMO_LIBEXECDIR="${CMAKE_INSTALL_FULL_LIBEXECDIR}/lumotool"
+    LUMO_DATADIR="${CMAKE_INSTALL_FULL_DATADIR}/lumotool"
+    LUMO_BIN_TO_DATADIR="${LUMO_BIN_TO_DATADIR}")
+endforeach()

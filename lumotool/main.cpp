@@ -4,9 +4,9 @@
 // program can be tried without a controller. --diagnose shows the main
 // window's "Diagnose" button for service engineers; --trace FILE has the
 // serial library write a trace of the line to FILE.
-#include "core/service_app.h"
+#include "widgets/service_app.h"
 #include "panel/main_dialog.h"
-#include "station/station_database.h"
+#include "records/station_database.h"
 #include "lumo_version.h"
 #include "start_options.h"
 

@@ -15,4 +15,4 @@ add_custom_command(
   DEPENDS password_table_gen ${LUMO_PASSWORD_LIST}
   COMMENT "Generating the password table from ${LUMO_PASSWORD_LIST}"
   VERBATIM)
-target_sources(lumo_app PRIVATE ${LUMO_PASSWORD_TABLE_CPP})
+target_sources(lumo_core PRIVATE ${LUMO_PASSWORD_TABLE_CPP})

@@ -13,8 +13,8 @@ else()
 endif()
 set(LUMO_MDB_HELPER_DIR ${CMAKE_CURRENT_LIST_DIR}/mdbhelper)
 add_library(lumo_mdb_answer STATIC ${LUMO_MDB_HELPER_DIR}/row_answer.h ${LUMO_MDB_HELPER_DIR}/row_answer.cpp)
-target_include_directories(lumo_mdb_answer PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(lumo_app PUBLIC lumo_mdb_answer)
+lumo_include_root(lumo_mdb_answer mdbhelper)
+target_link_libraries(lumo_records PUBLIC lumo_mdb_answer)
 if(MDB_FOUND)
 add_library(lumo_mdb_read STATIC
   ${LUMO_MDB_HELPER_DIR}/mdb_file.h ${LUMO_MDB_HELPER_DIR}/mdb_file.cpp
@@ -24,7 +24,7 @@ add_executable(lumo-mdb ${LUMO_MDB_HELPER_DIR}/lumo_mdb.cpp)
 target_link_libraries(lumo-mdb PRIVATE lumo_mdb_read)
 # Whatever links the program's code (the program, its tests, benchmarks)
 # gets the helper built beside it.
-add_dependencies(lumo_app lumo-mdb)
+add_dependencies(lumo_records lumo-mdb)
 endif()
 
 # The demo's parameter and diagnosis databases go beside the program, where

@@ -12,7 +12,6 @@
 #include <unistd.h>
 #endif
 
-#include "gardolink.h"
 #include "serlink.h"
 
 namespace linktrace {
@@ -83,19 +82,6 @@ const char* serlink_status_name(int32_t code) {
     case SERLINK_E_PAR_IO: return "SERLINK_E_PAR_IO";
     case SERLINK_E_PAR_NOT_SELECTED: return "SERLINK_E_PAR_NOT_SELECTED";
     default: return nullptr;
-    }
-}
-
-const char* gardolink_status_name(int32_t code) {
-    switch (code) {
-    case GARDO_OK: return "GARDO_OK";
-    case GARDO_REJECTED: return "GARDO_REJECTED";
-    case GARDO_FAULTY: return "GARDO_FAULTY";
-    case GARDO_UNKNOWN_REPLY: return "GARDO_UNKNOWN_REPLY";
-    case GARDO_BAD_TYPE: return "GARDO_BAD_TYPE";
-    case GARDO_BAD_LENGTH: return "GARDO_BAD_LENGTH";
-    case GARDO_BAD_ARGUMENT: return "GARDO_BAD_ARGUMENT";
-    default: return serlink_status_name(code);
     }
 }
 

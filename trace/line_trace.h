@@ -39,11 +39,6 @@ std::string hex(const uint8_t* bytes, std::size_t count);
 // nullptr for a code without one.
 const char* serlink_status_name(int32_t code);
 
-// The header name of a gardolink status code ("GARDO_REJECTED"), which
-// passes serlink's codes on ("SERLINK_E_READ_TIMEOUT"); nullptr for a code
-// without a name.
-const char* gardolink_status_name(int32_t code);
-
 // "-1154 SERLINK_E_READ_TIMEOUT", or just the number without a name.
 std::string status_text(int32_t code, const char* name);
 

@@ -5,6 +5,7 @@
 #include "frames.h"
 #include "gardolink.h"
 #include "line_trace.h"
+#include "status_names.h"
 
 namespace gardo {
 namespace {
@@ -39,7 +40,7 @@ const CommandName* find(uint8_t code) {
 
 bool is_read(uint8_t code) { return code >= 0x80 && code <= 0x86; }
 
-std::string code_text(int32_t code) { return linktrace::status_text(code, linktrace::gardolink_status_name(code)); }
+std::string code_text(int32_t code) { return linktrace::status_text(code, gardolink::status_name(code)); }
 
 std::string byte_hex(uint8_t b) { return linktrace::hex(&b, 1); }
 

@@ -83,11 +83,22 @@ int32_t DeviceLink::checked(int32_t status)
     return status;
 }
 
-int32_t DeviceLink::OpenConnection(const QString& port)
+int32_t DeviceLink::OpenConnection(const QString& port, int32_t baud)
 {
     // Port names are plain ASCII ("COM3:") or a device path.
     const QByteArray name = port.toLocal8Bit();
-    return checked(InitCommunication(name.constData(), kBaud));
+    return checked(InitCommunication(name.constData(), baud));
+}
+
+int32_t DeviceLink::SetByteWait(int32_t ms)
+{
+#if defined(GARDOLINK_REDUCED)
+    // The reduced library keeps its fixed wait.
+    (void)ms;
+    return 0;
+#else
+    return Change_Wait_Time(ms);
+#endif
 }
 
 int32_t DeviceLink::CloseConnection()

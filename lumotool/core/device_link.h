@@ -2,24 +2,25 @@
 // operation calls one gardolink export and returns its status unchanged;
 // on a non-zero status every operation but ReadClock first shows the German
 // communication error message. Stateless: the connection lives in serlink,
-// so every instance talks over the same port.
+// so every instance talks over the same port. A plain class: the command
+// line uses it without anything of the desktop.
 #pragma once
 
-#include <QObject>
 #include <QString>
 #include <cstdint>
 
 namespace lumo {
 
-class DeviceLink : public QObject {
-    Q_OBJECT
+class DeviceLink {
 public:
-    using QObject::QObject;
-    ~DeviceLink() override = default;
-
     static constexpr int32_t kBaud = 4800;
 
-    int32_t OpenConnection(const QString& port);
+    // Opens the port at the controller's rate (or another one, for a
+    // controller set to it).
+    int32_t OpenConnection(const QString& port, int32_t baud = kBaud);
+    // How long the serial library waits for each byte from now on. Returns
+    // the wait in force (the library's answer: it cannot fail).
+    int32_t SetByteWait(int32_t ms);
     int32_t CloseConnection();
     int32_t ReadProcessData(int32_t address, int32_t count, uint8_t* dest);
     int32_t WriteProcessData(int32_t address, int32_t count, const uint8_t* src);

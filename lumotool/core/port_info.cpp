@@ -6,9 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#ifndef _WIN32
-#include <QSerialPortInfo>
-#endif
 
 #include <algorithm>
 
@@ -67,14 +64,6 @@ PortTarget PortInfo::Resolve(const QString& rawName)
     t.remote = QString::fromStdString(resolved.remote);
     t.device = t.remote.isEmpty() ? finalTarget(t.path) : t.remote;
     return t;
-}
-
-QList<SerialDevice> PortInfo::ListSerialDevices()
-{
-    QList<SerialDevice> system;
-    for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts())
-        system.append({port.systemLocation(), port.description(), port.manufacturer(), port.serialNumber(), 0});
-    return ListSerialDevices(system);
 }
 
 QList<SerialDevice> PortInfo::ListSerialDevices(QList<SerialDevice> devices)

@@ -79,6 +79,8 @@ public:
     // serial number), each with the COM number that reaches it; then every
     // further COM entry of the ports folder with the device it ends at (e.g.
     // COM1 -> /dev/pts/3). Sorted by COM number, unnumbered devices last.
+    // Outside Windows the system's list comes from Qt Serial Port
+    // (core/serial_devices.cpp), which needs Qt Core only.
     static QList<SerialDevice> ListSerialDevices();
     // The same for a given list of system devices (tests).
     static QList<SerialDevice> ListSerialDevices(QList<SerialDevice> systemDevices);

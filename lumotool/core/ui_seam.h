@@ -1,8 +1,9 @@
 // The one seam for everything a person sees or the desktop does: message
 // boxes and questions, handing a file to the desktop, the printer. The
-// program uses the Qt implementation; tests install a recording fake
+// desktop program uses the Qt implementation (widgets/qt_ui.h), gardoctl
+// its terminal one; tests install a recording fake
 // (tests/support/recording_ui.h) that answers questions from a script and
-// lists every box shown.
+// lists every box shown. The interface needs Qt Core only.
 #pragma once
 
 #include <QString>
@@ -41,11 +42,15 @@ public:
                                    QWidget* parent) = 0;
 };
 
-// The seam in force: the installed one, else the Qt implementation.
+// The seam in force: the installed one, else the default one.
 UiSeam& ui();
-// Installs a seam (a test's fake); nullptr returns to the Qt implementation.
+// Installs a seam (a test's fake); nullptr returns to the default one.
 // The caller keeps ownership.
 void installUi(UiSeam* seam);
+// The seam used while none is installed: the desktop program's Qt seam
+// (set by its application object). Without one, messages go to standard
+// error, questions are answered No and the desktop opens nothing.
+void setDefaultUi(UiSeam* seam);
 
 // Caption of every Yes/No question of the program.
 inline const QString kQuestionCaption = QStringLiteral("Mavik_Lumo 05 - Abfrage");

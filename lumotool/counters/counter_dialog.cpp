@@ -1,12 +1,12 @@
 #include "counters/counter_dialog.h"
-#include "core/control_tag.h"
+#include "widgets/control_tag.h"
 
-#include "core/data_exchange.h"
+#include "widgets/data_exchange.h"
 #include "core/device_link.h"
 #include "core/device_map.h"
 #include "session/reads.h"
-#include "counters/print_job.h"
-#include "counters/window_copy.h"
+#include "widgets/print_job.h"
+#include "widgets/window_copy.h"
 #include "resources/resources.h"
 
 #include <QCheckBox>

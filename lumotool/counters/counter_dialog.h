@@ -8,8 +8,8 @@
 // check box is taken from the screen.
 #pragma once
 
-#include "core/control_tag.h"
-#include "core/cyclic_refresh.h"
+#include "widgets/control_tag.h"
+#include "widgets/cyclic_refresh.h"
 
 #include <QDialog>
 #include <QString>

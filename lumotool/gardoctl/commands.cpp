@@ -1,26 +1,30 @@
 #include "gardoctl/commands.h"
 
 #include "gardoctl/fleet.h"
+#include "gardoctl/system_path.h"
 #include "gardoctl/terminal_ui.h"
 
 #include "core/device_link.h"
 #include "core/port_info.h"
+#include "records/log_text.h"
+#include "session/connection.h"
 #include "remote_line.h"
-#include "logs/log_text.h"
-#include "logs/log_writer.h"
 #include "session/control_panel.h"
+#include "session/log_files.h"
 #include "session/reads.h"
 
 #include <gardolink.h>
-#include <line_trace.h>
+#include <status_names.h>
 
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QRegularExpression>
 
 #include <functional>
+#include <optional>
 
 namespace gardoctl {
 
@@ -228,12 +232,12 @@ int32_t Run::counter()
 
 int32_t Run::logs()
 {
-    // The dialog's writer; with --out the same text and file writer, with
-    // the files in that folder instead of "Log".
+    // The dialog's log step, into "Log" below the current folder or into the
+    // folder --out names; the station file is read once for both sides. With
+    // --out the files are written from inside that folder, so that its name
+    // reaches the system as the bytes given.
     QJsonObject files;
     const bool toDir = !command.outDir.isEmpty();
-    // With --out the files are written from inside that folder, so that its
-    // name reaches the system as the bytes given.
     std::optional<FolderVisit> visit;
     if (toDir) {
         visit.emplace(command.outDir);
@@ -243,49 +247,43 @@ int32_t Run::logs()
             return 0;
         }
     }
-    const bool hadLogDir = QDir::current().exists(QStringLiteral("Log"));
-    const int errorsBefore = ui.commErrors();
-    lumo::LogRunState run;
-    QStringList notWritten;
-    for (const Side side : {Side::Left, Side::Right}) {
-        if (!(side == Side::Left ? command.logLeft : command.logRight)) continue;
-        QString path, target;
-        if (toDir) {
-            // Inside the folder: the file's own name is all the system needs.
-            target = lumo::LogFileName(side, identification);
-            path = visit->path() + QLatin1Char('/') + target;
-        } else {
-            path = QFileInfo(lumo::LogFilePath(side, identification)).absoluteFilePath();
-            target = path;
-        }
-        const bool written = !run.lineDead && lumo::WriteLogFileAt(link, side, identification, target, {}, 0, &run);
-        if (written) files[side == Side::Left ? QStringLiteral("left") : QStringLiteral("right")] = path;
-        else if (run.lineDead) notWritten << path;
-        else failure = QStringLiteral("%1 was not written").arg(path);
+    auto shown = [&](const QString& path) {
+        return toDir ? visit->path() + QLatin1Char('/') + QFileInfo(path).fileName() : QFileInfo(path).absoluteFilePath();
+    };
+    const lumo::LogSides sides = command.logLeft && command.logRight ? lumo::LogSides::Both
+                                 : command.logLeft                   ? lumo::LogSides::Left
+                                                                     : lumo::LogSides::Right;
+    const lumo::LogFilesRun run = lumo::WriteLogFilesInto(link, identification, toDir ? QStringLiteral(".")
+                                                                                      : QStringLiteral("Log"),
+                                                          sides, {}, true);
+    for (const QString& path : run.written) {
+        const bool left = path.endsWith(lumo::LogFileName(Side::Left, identification));
+        files[left ? QStringLiteral("left") : QStringLiteral("right")] = shown(path);
     }
+    out[QStringLiteral("files")] = files;
+    if (!run.failedReads.isEmpty()) {
+        QJsonArray reads;
+        for (const lumo::FailedRead& r : run.failedReads)
+            reads.append(QJsonObject{{QStringLiteral("side"), r.side == Side::Left ? QStringLiteral("left")
+                                                                                  : QStringLiteral("right")},
+                                     {QStringLiteral("read"), r.what},
+                                     {QStringLiteral("status"), r.status},
+                                     {QStringLiteral("name"), StatusName(r.status)}});
+        out[QStringLiteral("failedReads")] = reads;
+    }
+    QStringList notWritten;
+    for (const QString& path : run.notWritten) notWritten << shown(path);
     if (run.lineDead)
         failure = QStringLiteral("the controller stopped answering (two reads timed out in a row): the log run "
                                  "was stopped, %1 not written")
                       .arg(notWritten.join(QStringLiteral(" and ")));
-    // The writer makes "Log" in the current folder; in the --out folder it
-    // stays only when it was there before.
-    if (toDir && !hadLogDir) QDir::current().rmdir(QStringLiteral("Log"));
-    out[QStringLiteral("files")] = files;
-    if (ui.commErrors() > errorsBefore && failure.isEmpty() && !run.lineDead)
+    else if (!notWritten.isEmpty())
+        failure = QStringLiteral("%1 was not written").arg(notWritten.constLast());
+    else if (!run.failedReads.isEmpty())
         failure = QStringLiteral("%1 read(s) failed, the files show \"?\" or blank cells there; last: %2")
-                      .arg(ui.commErrors() - errorsBefore)
-                      .arg(ui.lastCommError());
+                      .arg(run.failedReads.size())
+                      .arg(DeviceLink::CommErrorText(run.failedReads.constLast().status));
     return 0;
-}
-
-// Opens the port at the baud rate: the device link's own opening at its
-// standard rate, the library call at any other.
-int32_t openPort(DeviceLink& link, const QString& port, int baud)
-{
-    if (baud == DeviceLink::kBaud) return link.OpenConnection(port);
-    const int32_t s = InitCommunication(port.toLocal8Bit().constData(), baud);
-    if (s != 0) DeviceLink::ShowCommError(s);
-    return s;
 }
 
 QString failureText(int32_t status)
@@ -336,7 +334,7 @@ QString SameDispenserKey(const QString& portText)
 
 QString StatusName(int32_t status)
 {
-    if (const char* name = linktrace::gardolink_status_name(status)) return QString::fromLatin1(name);
+    if (const char* name = gardolink::status_name(status)) return QString::fromLatin1(name);
     return QString::number(status);
 }
 
@@ -475,29 +473,31 @@ PortResult RunOnPort(const Options& options, const QString& port)
         return result;
     };
 
+    // The port dialog's opening, at the rate and byte wait given, with its
+    // probe: the identification number.
     DeviceLink link;
-    if (const int32_t s = openPort(link, port, options.baud)) {
+    session::ConnectDetails connection;
+    const session::ConnectOutcome opened =
+        session::Connect(link, port, {options.baud, options.waitMs}, &connection);
+    if (opened == session::ConnectOutcome::OpenFailed) {
+        const int32_t s = connection.status;
         const QString diagnosis = lumo::PortInfo::DiagnosisText(lumo::PortInfo::Diagnose(lumo::PortInfo::Resolve(port)));
         return fail(kExitPort, s, failureText(s) + QStringLiteral(" ") + diagnosis);
     }
-    if (options.waitMs > 0) Change_Wait_Time(options.waitMs);
+    // Without an answer the connection is closed again.
+    if (opened == session::ConnectOutcome::NoAnswer)
+        return fail(kExitDevice, connection.status, failureText(connection.status));
 
-    // The probe of the port dialog: the identification number.
-    QString identification;
-    int32_t s = session::ReadIdentification(link, &identification);
+    const QString& identification = connection.identification;
+    int32_t s = 0;
     QString failure;
-    if (s == 0) {
+    {
         result.ident = identification;
         result.time = QDateTime::currentDateTime();
         const Command& c = options.command;
         Run run{link, c, identification, result.data, ui, {}};
         session::ControlPanel panel(link);
-        bool staysStopped = false;  // "Gerät starten?" answered No
-        panel.ask = [&ui, &staysStopped](const QString& question) {
-            const bool yes = ui.ask(question);
-            staysStopped = !yes && question == QStringLiteral("Gerät starten?");
-            return yes;
-        };
+        panel.ask = [&ui](const QString& question) { return ui.ask(question); };
         ClockValue clock;
         switch (c.verb) {
         case Verb::Ident: result.data[QStringLiteral("ident")] = identification; break;
@@ -523,11 +523,13 @@ PortResult RunOnPort(const Options& options, const QString& port)
             break;
         }
         case Verb::Calibration: {
-            s = panel.SendCalibration(c.side, c.petrol, c.gas);
+            session::CalibrationOutcome outcome;
+            s = panel.SendCalibration(c.side, c.petrol, c.gas, &outcome);
             lumo::Calibration back;
             if (s == 0) s = session::ReadCalibration(link, &back);
             if (s == 0) result.data[QStringLiteral("calibration")] = calibrationJson(back);
-            if (staysStopped) ui.printError(QStringLiteral("the controller stays stopped (gardoctl start)"));
+            if (outcome == session::CalibrationOutcome::LeftStopped)
+                ui.printError(QStringLiteral("the controller stays stopped (gardoctl start)"));
             break;
         }
         case Verb::Logs:

@@ -332,12 +332,7 @@ int RunFleet(const Options& options, TerminalUi& ui, const QStringList& argument
     }
     Printer printer(options, ui);
     if (options.jobs > 1 && options.ports.size() > 1) {
-        // Children writing to --out may each make and remove an empty "Log"
-        // here (the writer's own folder); it stays only when it was there.
-        const bool hadLogDir = QDir::current().exists(QStringLiteral("Log"));
         runChildren(options, arguments, printer);
-        if (!hadLogDir && options.command.verb == Verb::Logs && !options.command.outDir.isEmpty())
-            QDir::current().rmdir(QStringLiteral("Log"));
     } else {
         for (int i = 0; i < int(options.ports.size()); ++i) {
             printer.begin(i);

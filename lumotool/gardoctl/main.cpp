@@ -7,10 +7,10 @@
 #include "gardoctl/commands.h"
 #include "gardoctl/fleet.h"
 #include "gardoctl/terminal_ui.h"
-#include "station/station_database.h"
+#include "records/station_database.h"
 #include "lumo_version.h"
 
-#include <QGuiApplication>
+#include <QCoreApplication>
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,11 +29,8 @@ void filterMessages(QtMsgType type, const QMessageLogContext& context, const QSt
 
 int main(int argc, char** argv)
 {
-    // The session steps use the GUI application's cursor calls; the minimal
-    // platform needs no display, and gardoctl shows no window.
-    qputenv("QT_QPA_PLATFORM", "minimal");
     qInstallMessageHandler(filterMessages);
-    QGuiApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("gardoctl"));
 
     gardoctl::Options options;

@@ -1,7 +1,7 @@
 #include "logs/log_command.h"
 
 #include "core/ui_seam.h"
-#include "logs/log_writer.h"
+#include "session/log_files.h"
 #include "logs/side_select_dialog.h"
 #include "logs/wait_dialog.h"
 

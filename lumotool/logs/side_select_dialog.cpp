@@ -1,5 +1,5 @@
 #include "logs/side_select_dialog.h"
-#include "core/control_tag.h"
+#include "widgets/control_tag.h"
 
 #include <QButtonGroup>
 #include <QFrame>

@@ -1,5 +1,5 @@
 #include "logs/wait_dialog.h"
-#include "core/control_tag.h"
+#include "widgets/control_tag.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

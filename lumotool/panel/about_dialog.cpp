@@ -1,7 +1,7 @@
 #include "panel/about_dialog.h"
 
 #include "lumo_version.h"
-#include "core/trace_control.h"
+#include "widgets/trace_control.h"
 #include "resources/resources.h"
 
 #include <QHBoxLayout>

@@ -1,8 +1,8 @@
 #include "panel/error_time_dialog.h"
 
-#include "core/control_tag.h"
-#include "core/data_exchange.h"
-#include "core/title_width.h"
+#include "widgets/control_tag.h"
+#include "widgets/data_exchange.h"
+#include "widgets/title_width.h"
 #include "resources/resources.h"
 #include "session/control_panel.h"
 

@@ -5,7 +5,7 @@
 // "Abbrechen", Escape and the close box close it without writing.
 #pragma once
 
-#include "core/control_tag.h"
+#include "widgets/control_tag.h"
 #include "core/device_link.h"
 #include "core/device_map.h"
 

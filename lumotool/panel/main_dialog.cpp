@@ -1,17 +1,19 @@
 #include "panel/main_dialog.h"
-#include "core/control_tag.h"
+#include "widgets/control_tag.h"
 
 #include "core/device_map.h"
 #include "core/ui_seam.h"
 #include "panel/port_dialog.h"
 #include "panel/clock_fields.h"
-#include "core/single_instance.h"
+#include "widgets/single_instance.h"
 #include "panel/about_dialog.h"
-#include "core/trace_control.h"
-#include "core/data_exchange.h"
+#include "widgets/trace_control.h"
+#include "widgets/data_exchange.h"
 #include "resources/resources.h"
 
 #include <QAction>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -81,6 +83,12 @@ MainDialog::MainDialog(QWidget* parent)
     // The calibration step asks its questions over this dialog and holds
     // the refresh only while it talks to the controller.
     panel_.ask = [this](const QString& question) { return askYesNo(question, this); };
+    panel_.onApplyWait = [](bool waiting) {
+        if (waiting)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        else
+            QGuiApplication::restoreOverrideCursor();
+    };
     panel_.onTalk = [this](bool talking) {
         if (talking)
             talkPause_ = pauseRefresh();

@@ -10,8 +10,8 @@
 // values.
 #pragma once
 
-#include "core/control_tag.h"
-#include "core/cyclic_refresh.h"
+#include "widgets/control_tag.h"
+#include "widgets/cyclic_refresh.h"
 #include "core/device_link.h"
 #include "session/control_panel.h"
 

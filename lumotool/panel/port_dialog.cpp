@@ -1,12 +1,12 @@
 #include "panel/port_dialog.h"
 
-#include "core/control_tag.h"
+#include "widgets/control_tag.h"
 
 #include "core/device_link.h"
 #include "core/port_info.h"
 #include "core/settings.h"
-#include "core/title_width.h"
-#include "core/data_exchange.h"
+#include "widgets/title_width.h"
+#include "widgets/data_exchange.h"
 #include "session/connection.h"
 
 #include <QApplication>

@@ -2,8 +2,6 @@
 
 #include "core/ui_seam.h"
 
-#include <QCursor>
-#include <QGuiApplication>
 #include <QThread>
 
 namespace lumo::session {
@@ -135,32 +133,39 @@ int32_t ControlPanel::WriteErrorTime(Side side, ErrorTime time)
     return link_.WriteProcessData(map::ErrorTimeAddress(side), map::kErrorTimeLength, b.data());
 }
 
-int32_t ControlPanel::SendCalibration(Side side, uint32_t petrol, uint32_t gas)
+int32_t ControlPanel::SendCalibration(Side side, uint32_t petrol, uint32_t gas, CalibrationOutcome* outcome)
 {
     auto talking = [this](bool on) {
         if (onTalk) onTalk(on);
     };
     auto question = [this](const QString& text) { return ask ? ask(text) : askYesNo(text); };
+    CalibrationOutcome unused;
+    CalibrationOutcome& result = outcome ? *outcome : unused;
     const auto bytes = EncodeCalibrationPair(petrol, gas);
+    result = CalibrationOutcome::NotStopped;
     if (!question(QStringLiteral("Gerät stoppen?"))) return 0;
+    result = CalibrationOutcome::Failed;
     talking(true);
     int32_t s = link_.StopDevice();
     if (s == 0) s = link_.WriteProgram(map::CalibrationWriteAddress(side), map::kCalibrationWriteLength, bytes.data());
     if (s == 0) s = link_.ApplyProgram();
     if (s == 0) {
         // The controller takes its time over the new values; the program
-        // blocks meanwhile and takes no input (with a wait cursor where
-        // there is a screen).
-        const bool gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
-        if (gui) QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        // blocks meanwhile and takes no input.
+        if (onApplyWait) onApplyWait(true);
         QThread::msleep(kApplyWaitMs);
-        if (gui) QGuiApplication::restoreOverrideCursor();
+        if (onApplyWait) onApplyWait(false);
     }
     talking(false);
-    if (s != 0 || !question(QStringLiteral("Gerät starten?"))) return s;
+    if (s != 0) return s;
+    if (!question(QStringLiteral("Gerät starten?"))) {
+        result = CalibrationOutcome::LeftStopped;
+        return 0;
+    }
     talking(true);
     s = link_.StartDevice();
     talking(false);
+    if (s == 0) result = CalibrationOutcome::Started;
     return s;
 }
 

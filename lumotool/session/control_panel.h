@@ -34,6 +34,14 @@ struct PanelReading {
     std::optional<ClockValue> clock;
 };
 
+// How a calibration step ended.
+enum class CalibrationOutcome {
+    NotStopped,   // "Gerät stoppen?" answered No: nothing was sent
+    Failed,       // a call failed (the returned status); the controller may be stopped
+    LeftStopped,  // taken over, "Gerät starten?" answered No: the controller stays stopped
+    Started,      // taken over and started again
+};
+
 // Which clock field the user changed.
 enum class ClockChange { Date, Time, Weekday };
 
@@ -58,6 +66,9 @@ public:
     // Asks a Yes/No question; by default through the UI seam without a
     // parent window (a dialog passes itself as the parent).
     std::function<bool(const QString& question)> ask;
+    // Called with true before and false after the pause in which the
+    // controller takes over a new calibration (a dialog shows a wait cursor).
+    std::function<void(bool waiting)> onApplyWait;
 
     // Identification, counters, error times and clock, stopping at the
     // first failure. A failed clock read shows no message.
@@ -81,8 +92,8 @@ public:
     // Asks "Gerät stoppen?"; on Yes stops the controller, writes the pair,
     // takes it over and waits for the controller, then asks "Gerät
     // starten?" and on Yes starts it. Returns the first failed status (0
-    // also when the user said No).
-    int32_t SendCalibration(Side side, uint32_t petrol, uint32_t gas);
+    // also when the user said No); *outcome tells how it ended.
+    int32_t SendCalibration(Side side, uint32_t petrol, uint32_t gas, CalibrationOutcome* outcome = nullptr);
     int32_t StartDevice() { return link_.StartDevice(); }
     int32_t StopDevice() { return link_.StopDevice(); }
 

@@ -1,11 +1,11 @@
 #include "station/diagnosis_dialog.h"
-#include "core/control_tag.h"
+#include "widgets/control_tag.h"
 
-#include "core/data_exchange.h"
+#include "widgets/data_exchange.h"
 #include "core/device_link.h"
 #include "resources/resources.h"
 #include "session/reads.h"
-#include "station/diagnosis_text.h"
+#include "records/diagnosis_text.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -10,10 +10,10 @@
 // connection must already be open.
 #pragma once
 
-#include "core/control_tag.h"
-#include "core/cyclic_refresh.h"
+#include "widgets/control_tag.h"
+#include "widgets/cyclic_refresh.h"
 #include "core/device_map.h"
-#include "station/pump_record.h"
+#include "records/pump_record.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,14 +1,14 @@
 #include "station/pump_param_dialog.h"
-#include "core/control_tag.h"
-#include "core/title_width.h"
+#include "widgets/control_tag.h"
+#include "widgets/title_width.h"
 
 #include "core/device_link.h"
-#include "core/data_exchange.h"
+#include "widgets/data_exchange.h"
 #include "core/device_map.h"
 #include "core/ui_seam.h"
 #include "resources/resources.h"
 #include "session/reads.h"
-#include "station/station_database.h"
+#include "session/station_record.h"
 
 #include <QDir>
 #include <QFrame>
@@ -214,69 +214,60 @@ bool PumpParamDialog::OnInitDialog()
         return false;
     }
 
-    StationDatabase db;
-    db.LoadRecord(values_.ident);
-    if (!db.RecordText().isEmpty()) {
-        values_.tankstelle = db.ReadTankstelle();
-        values_.strasse = db.ReadStrasse();
-        values_.plz = db.ReadPlz();
-        values_.ort = db.ReadOrt();
-        values_.zsMarke = db.ReadZsMarke();
-        values_.zsType = db.ReadZsType();
-        values_.zsBj = db.ReadZsBj();
-        values_.lZsNr = db.ReadLZsNr();
-        values_.rZsNr = db.ReadRZsNr();
-        selectDiagnosis(db.ReadDiagTyp());
-    } else {
-        // A controller seen for the first time gets its empty record now;
-        // no radio is selected yet, so its diagnosis type is "2".
-        db.AppendRecord(values_.ident, values_.zsBj, values_.zsMarke, values_.tankstelle, values_.ort,
-                        values_.plz, values_.strasse, values_.zsType, values_.lZsNr, values_.rZsNr,
-                        diagnosisType());
+    // A controller seen for the first time gets its empty record now; no
+    // radio is selected yet, so its diagnosis type is "2".
+    const session::StationRecordLoad load = session::LoadStationRecord(values_.ident, record());
+    if (load.found) {
+        const session::StationRecord& r = load.record;
+        values_.tankstelle = r.tankstelle;
+        values_.strasse = r.strasse;
+        values_.plz = r.plz;
+        values_.ort = r.ort;
+        values_.zsMarke = r.zsMarke;
+        values_.zsType = r.zsType;
+        values_.zsBj = r.zsBj;
+        values_.lZsNr = r.lZsNr;
+        values_.rZsNr = r.rZsNr;
+        selectDiagnosis(r.diagTyp);
     }
     UpdateData(false);
     return true;
 }
 
+session::StationRecord PumpParamDialog::record() const
+{
+    session::StationRecord r;
+    r.tankstelle = values_.tankstelle;
+    r.strasse = values_.strasse;
+    r.plz = values_.plz;
+    r.ort = values_.ort;
+    r.zsMarke = values_.zsMarke;
+    r.zsType = values_.zsType;
+    r.zsBj = values_.zsBj;
+    r.lZsNr = values_.lZsNr;
+    r.rZsNr = values_.rZsNr;
+    r.diagTyp = diagnosisType();
+    return r;
+}
+
 void PumpParamDialog::OnOK()
 {
     UpdateData(true);
-    if (!values_.ident.isEmpty()) {
-        StationDatabase db;
-        db.LoadRecord(values_.ident);
-        const QString diag = diagnosisType();
-        if (!db.RecordText().isEmpty() && !db.RecordIsComplete()) {
-            // Changing it could damage the records behind it; the user is
-            // told once, instead of the dialog closing as if it had saved.
-            Message message;
-            message.text = QStringLiteral("Der Eintrag \u201EID-Nummer=%1\u201C in der Datei \u201E%2\u201C ist "
-                                          "besch\u00E4digt (\u201EDiag-Typ=\u201C oder \u201E]\u201C fehlt). "
-                                          "Er kann erst ge\u00E4ndert werden, wenn sein Text repariert ist; "
-                                          "die \u00C4nderungen wurden nicht gespeichert.")
-                               .arg(values_.ident, QDir::toNativeSeparators(db.filePath()));
-            message.caption = kNoticeCaption;
-            message.icon = MsgIcon::Warning;
-            message.parent = this;
-            ui().showMessage(message);
-        } else if (!db.RecordText().isEmpty()) {
-            // Every setter writes the whole file; all fields are written.
-            db.WriteZsBj(values_.zsBj);
-            db.WriteZsMarke(values_.zsMarke);
-            db.WriteTankstelle(values_.tankstelle);
-            db.WriteOrt(values_.ort);
-            db.WritePlz(values_.plz);
-            db.WriteStrasse(values_.strasse);
-            db.WriteZsType(values_.zsType);
-            db.WriteLZsNr(values_.lZsNr);
-            db.WriteRZsNr(values_.rZsNr);
-            db.WriteDiagTyp(diag);
-        } else {
-            // The record has gone since the dialog opened (file removed or
-            // replaced): it is written anew with the values on screen.
-            db.AppendRecord(values_.ident, values_.zsBj, values_.zsMarke, values_.tankstelle,
-                            values_.ort, values_.plz, values_.strasse, values_.zsType, values_.lZsNr,
-                            values_.rZsNr, diag);
-        }
+    QString filePath;
+    if (!values_.ident.isEmpty() &&
+        session::SaveStationRecord(values_.ident, record(), &filePath) == session::StationRecordSaved::Damaged) {
+        // Changing it could damage the records behind it; the user is told
+        // once, instead of the dialog closing as if it had saved.
+        Message message;
+        message.text = QStringLiteral("Der Eintrag \u201EID-Nummer=%1\u201C in der Datei \u201E%2\u201C ist "
+                                      "besch\u00E4digt (\u201EDiag-Typ=\u201C oder \u201E]\u201C fehlt). "
+                                      "Er kann erst ge\u00E4ndert werden, wenn sein Text repariert ist; "
+                                      "die \u00C4nderungen wurden nicht gespeichert.")
+                           .arg(values_.ident, QDir::toNativeSeparators(filePath));
+        message.caption = kNoticeCaption;
+        message.icon = MsgIcon::Warning;
+        message.parent = this;
+        ui().showMessage(message);
     }
     QDialog::accept();
 }

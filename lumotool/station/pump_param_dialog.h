@@ -13,7 +13,8 @@
 // lives in the two radio buttons, which start with neither selected.
 #pragma once
 
-#include "core/control_tag.h"
+#include "session/station_record.h"
+#include "widgets/control_tag.h"
 
 #include <QDialog>
 #include <QString>
@@ -83,6 +84,8 @@ public:
     // The diagnosis type as it is written: "1" when radio "1" is selected,
     // else "2".
     QString diagnosisType() const;
+    // The values and the diagnosis type as a station record.
+    session::StationRecord record() const;
     // The control with the given id (nullptr for an unknown id).
     QWidget* control(int id) const { return FindControl(this, id); }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "deadline.h"
 #include "flag_word.h"
 #include "line_trace.h"
 #include "mode_text.h"
@@ -127,9 +128,22 @@ void PortModule::TraceFailure(int32_t rc) {
     trace_->line(trace_->failure + " -> " + code_text(rc));
 }
 
-uint32_t PortModule::Remaining(uint32_t elapsed) const {
-    uint64_t left = static_cast<uint64_t>(wait_time_) - elapsed + 1;
-    return left > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(left);
+template <class Ready, class Sleep>
+int32_t PortModule::AwaitPort(Ready ready, Sleep sleep, int32_t timeout_code, const char* what) {
+    const Deadline deadline(backend_.tick_ms(), wait_time_);
+    for (;;) {
+        const uint32_t now = backend_.tick_ms();
+        if (deadline.passed(now)) {
+            if (tracing_) {
+                trace_->line(std::string("timeout: no byte ") + what + " within " + num(wait_time_) + " ms -> " +
+                             code_text(timeout_code));
+            }
+            return timeout_code;
+        }
+        const int32_t state = ready();
+        if (state != 0) return state < 0 ? state : SERLINK_OK;
+        sleep(deadline.remaining(now));
+    }
 }
 
 int32_t PortModule::Init(const char* port, int32_t baud) {
@@ -296,25 +310,10 @@ int32_t PortModule::ReadByte(uint8_t* dest) {
     if (dest == nullptr) {
         return SERLINK_E_READ_EMPTY;
     }
-    const uint32_t start = backend_.tick_ms();
-    for (;;) {
-        const uint32_t elapsed = Elapsed(start);
-        if (elapsed > wait_time_) {
-            if (tracing_) {
-                trace_->line("timeout: no byte received within " + num(wait_time_) + " ms -> " +
-                             code_text(SERLINK_E_READ_TIMEOUT));
-            }
-            return SERLINK_E_READ_TIMEOUT;
-        }
-        int32_t available = IsDataAvailable();
-        if (available < 0) {
-            return available;
-        }
-        if (available > 0) {
-            break;
-        }
-        backend_.wait_input(handle_, Remaining(elapsed));
-    }
+    const int32_t waited = AwaitPort([this] { return IsDataAvailable(); },
+                                     [this](uint32_t ms) { backend_.wait_input(handle_, ms); },
+                                     SERLINK_E_READ_TIMEOUT, "received");
+    if (waited != SERLINK_OK) return waited;
     uint32_t count = 0;
     if (!backend_.read_byte(handle_, dest, count) || count != 1) {
         if (tracing_) {
@@ -329,25 +328,10 @@ int32_t PortModule::ReadByte(uint8_t* dest) {
 }
 
 int32_t PortModule::WriteByte(uint8_t byte) {
-    const uint32_t start = backend_.tick_ms();
-    for (;;) {
-        const uint32_t elapsed = Elapsed(start);
-        if (elapsed > wait_time_) {
-            if (tracing_) {
-                trace_->line("timeout: no byte could be sent within " + num(wait_time_) + " ms -> " +
-                             code_text(SERLINK_E_WRITE_TIMEOUT));
-            }
-            return SERLINK_E_WRITE_TIMEOUT;
-        }
-        int32_t empty = IsBufferEmpty();
-        if (empty < 0) {
-            return empty;
-        }
-        if (empty > 0) {
-            break;
-        }
-        backend_.wait_output(handle_, Remaining(elapsed));
-    }
+    const int32_t waited = AwaitPort([this] { return IsBufferEmpty(); },
+                                     [this](uint32_t ms) { backend_.wait_output(handle_, ms); },
+                                     SERLINK_E_WRITE_TIMEOUT, "could be sent");
+    if (waited != SERLINK_OK) return waited;
     uint32_t count = 0;  // the count taken is not examined
     if (!backend_.write_byte(handle_, byte, count)) {
         const int32_t rc = SystemFailure("write");

@@ -45,10 +45,12 @@ private:
     // Init's steps once the trace is chosen; failed_step names the system
     // call that failed, if one did.
     int32_t Open(const char* port, int32_t baud, const char*& failed_step);
-    // Milliseconds from start to the clock now, correct across the wrap.
-    uint32_t Elapsed(uint32_t start) { return backend_.tick_ms() - start; }
-    // How long the wait hooks may sleep: until just past the time limit.
-    uint32_t Remaining(uint32_t elapsed) const;
+    // The byte wait of ReadByte and WriteByte: asks ready() (1 ready, 0 not
+    // yet, negative a failure returned as it is) until the wait time has
+    // passed, sleeping with sleep(ms) in between. At the limit traces
+    // "timeout: no byte <what> within N ms" and returns timeout_code.
+    template <class Ready, class Sleep>
+    int32_t AwaitPort(Ready ready, Sleep sleep, int32_t timeout_code, const char* what);
 
     // The line trace SERLINK_TRACE asks for, chosen at each open (defined in
     // port_module.cpp). tracing_ is the one test on the way of every call

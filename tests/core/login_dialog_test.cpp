@@ -1,5 +1,5 @@
 // LoginDialog run headless with the recording fake.
-#include "core/login_dialog.h"
+#include "widgets/login_dialog.h"
 
 #include "support/recording_ui.h"
 #include "support/sim_link.h"

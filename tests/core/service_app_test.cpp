@@ -1,5 +1,5 @@
 // Start-up order: guard, settings root, login, main dialog.
-#include "core/service_app.h"
+#include "widgets/service_app.h"
 
 #include "core/settings.h"
 #include "support/recording_ui.h"

@@ -6,7 +6,7 @@
 //                                           when a knock brings it back
 // It prints "admitted", "raised" or "locked" and, when holding, "ready";
 // then it runs until it is killed.
-#include "core/single_instance.h"
+#include "widgets/single_instance.h"
 
 #include <QApplication>
 #include <QDialog>

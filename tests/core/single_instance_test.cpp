@@ -1,5 +1,5 @@
 // The single-instance guard, in this process and against a second one.
-#include "core/single_instance.h"
+#include "widgets/single_instance.h"
 
 #include "support/recording_ui.h"
 

@@ -3,7 +3,7 @@
 // an image of the configured page size.
 #pragma once
 
-#include "counters/print_job.h"
+#include "widgets/print_job.h"
 
 #include <QImage>
 #include <QPainter>

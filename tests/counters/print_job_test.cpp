@@ -1,7 +1,7 @@
 // The print job frame with a scripted printer seam: the first printer is
 // used, every failure shows its box (or none), and the printer is always
 // released.
-#include "counters/print_job.h"
+#include "widgets/print_job.h"
 #include "fake_printers.h"
 #include "support/recording_ui.h"
 

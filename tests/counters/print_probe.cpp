@@ -17,7 +17,7 @@
 #include "core/device_link.h"
 #include "core/device_map.h"
 #include "counters/counter_dialog.h"
-#include "counters/window_copy.h"
+#include "widgets/window_copy.h"
 #include "support/recording_ui.h"
 #include "support/sim_link.h"
 

@@ -1,5 +1,5 @@
 // Margin and scale of the window picture, and how it lands on a page.
-#include "counters/window_copy.h"
+#include "widgets/window_copy.h"
 
 #include <QImage>
 #include <QPainter>

@@ -2,7 +2,8 @@
 // entered as COM ports. Each test checks what went over the wire and what
 // the controller holds afterwards, not only what was printed.
 #include "core/device_link.h"
-#include "logs/log_writer.h"
+#include "records/station_database.h"
+#include "session/log_files.h"
 #include "support/recording_ui.h"
 #include "support/sim_link.h"
 #include "run_gardoctl.h"
@@ -12,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -211,6 +213,20 @@ TEST_F(GardoctlTest, LogFilesAreTheDialogsFilesByteForByte)
     }
     EXPECT_EQ(ReadAll(files["right"].toString()), ReadAll(dialog.filePath("Log/0001234567_R.log")));
     EXPECT_EQ(QDir(outDir).entryList(QDir::Files), QStringList{"0001234567_R.log"});
+}
+
+TEST_F(GardoctlTest, LogsWithoutAStationFileSayItOnceAndTouchNothingButTheirFolder)
+{
+    ASSERT_FALSE(QFileInfo::exists(StationDatabase::DefaultFilePath()));
+    QTemporaryDir run, out;
+    const Outcome o = RunGardoctl({"--port", port_, "--json", "logs", "--out", out.path()}, run.path());
+    EXPECT_EQ(o.exit, 0) << o.err.toStdString();
+    EXPECT_EQ(o.err.count(u'\n'), 1) << o.err.toStdString();
+    const QJsonObject files = Json(o)["files"].toObject();
+    EXPECT_EQ(files.keys(), (QStringList{"left", "right"}));
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"0001234567_L.log", "0001234567_R.log"}));
+    EXPECT_TRUE(QDir(run.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 }
 
 // A controller that dies in the middle of the log files: the run stops

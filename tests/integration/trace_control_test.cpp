@@ -4,7 +4,7 @@
 #include "core/device_link.h"
 #include "panel/port_dialog.h"
 #include "core/settings.h"
-#include "core/trace_control.h"
+#include "widgets/trace_control.h"
 #include "panel/about_dialog.h"
 #include "support/recording_ui.h"
 #include "support/sim_link.h"

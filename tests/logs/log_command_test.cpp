@@ -2,11 +2,11 @@
 // controller, and its two small dialogs.
 #include "core/device_map.h"
 #include "panel/port_dialog.h"
-#include "logs/log_writer.h"
+#include "session/log_files.h"
 #include "logs/side_select_dialog.h"
 #include "logs/wait_dialog.h"
 #include "panel/main_dialog.h"
-#include "station/station_database.h"
+#include "records/station_database.h"
 #include "support/recording_ui.h"
 #include "support/sim_link.h"
 

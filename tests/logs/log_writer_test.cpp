@@ -3,9 +3,9 @@
 // own; a controller that falls silent half-way; file errors.
 #include "core/device_link.h"
 #include "core/device_map.h"
-#include "logs/log_text.h"
-#include "logs/log_writer.h"
-#include "station/station_database.h"
+#include "records/log_text.h"
+#include "session/log_files.h"
+#include "records/station_database.h"
 #include "support/recording_ui.h"
 #include "support/sim_link.h"
 
@@ -412,6 +412,26 @@ TEST_F(LogWriterTest, StaleTemporaryFilesOfKilledRunsAreRemoved) {
                             kId + "_L.log", kId + "_L.log.1kz9q0.tmp", kId + "_R.log"};
     expected.sort();
     EXPECT_EQ(left, expected);
+}
+
+TEST_F(LogWriterTest, TheFolderStepWritesOnlyIntoItsFolderAndListsTheFailedReads) {
+    // One whole read (its four attempts) goes unanswered: the process byte
+    // of the sixth row.
+    LogWriteHooks hooks;
+    hooks.onStep = [&](int done) {
+        if (done == 20) sim_->inject(FaultKind::Silence, 4);
+    };
+    const LogFilesRun run = WriteLogFilesInto(link_, kId, "out/COM3", LogSides::Both, hooks);
+    EXPECT_EQ(run.written, (QStringList{"out/COM3/" + kId + "_L.log", "out/COM3/" + kId + "_R.log"}));
+    EXPECT_TRUE(run.notWritten.isEmpty());
+    EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{"out"});
+    EXPECT_FALSE(run.lineDead);
+    // One entry per message the link showed.
+    ASSERT_EQ(run.failedReads.size(), 1);
+    EXPECT_EQ(ui_.countText(kTimeoutText), 1u);
+    EXPECT_EQ(run.failedReads.first().side, Side::Left);
+    EXPECT_EQ(run.failedReads.first().what, QStringLiteral("record 6 process byte"));
+    for (const FailedRead& r : run.failedReads) EXPECT_EQ(r.status, SERLINK_E_READ_TIMEOUT) << r.what.toStdString();
 }
 
 TEST_F(LogWriterTest, FileErrorsShowTheSystemTextAndTheOtherSideIsStillWritten) {

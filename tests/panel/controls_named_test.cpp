@@ -4,7 +4,7 @@
 // constructed, never run, so no controller is needed.
 //
 // To check another dialog, add a line to dialogCases() below.
-#include "core/login_dialog.h"
+#include "widgets/login_dialog.h"
 #include "panel/port_dialog.h"
 #include "panel/about_dialog.h"
 #include "panel/main_dialog.h"

@@ -1,6 +1,6 @@
 // The texts of the diagnosis dialog: volumes, fault rate, time, date,
 // diagnosis lines and lamp states.
-#include "station/diagnosis_text.h"
+#include "records/diagnosis_text.h"
 
 #include <gtest/gtest.h>
 

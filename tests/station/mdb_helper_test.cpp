@@ -2,7 +2,7 @@
 // that reading in this process finds, its answer travels framed, and a
 // damaged file, a FIFO or a helper that misbehaves becomes a failure with a
 // text instead of a crash or a hang.
-#include "station/mdb_reader.h"
+#include "records/mdb_reader.h"
 
 #include "mdb_fixtures.h"
 #include "mdbhelper/mdb_file.h"

@@ -4,7 +4,7 @@
 
 #include "core/device_link.h"
 #include "core/device_map.h"
-#include "station/station_database.h"
+#include "records/station_database.h"
 #include "station_test_util.h"
 #include "support/recording_ui.h"
 #include "support/sim_link.h"

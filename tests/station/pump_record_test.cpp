@@ -1,4 +1,4 @@
-#include "station/pump_record.h"
+#include "records/pump_record.h"
 
 #include "demo_databases.h"
 #include "mdb_fixtures.h"

@@ -1,4 +1,4 @@
-#include "station/station_database.h"
+#include "records/station_database.h"
 
 #include "core/data_paths.h"
 

@@ -1,7 +1,7 @@
 // Many random edits of a generated station file: after every one, each
 // record other than the edited one is still there byte for byte, and the
 // edited one holds exactly the new value.
-#include "station/station_database.h"
+#include "records/station_database.h"
 
 #include "core/cp1252.h"
 

@@ -5,7 +5,7 @@
 // exits with the number of boxes shown. LIMIT caps the size of any file the
 // probe writes, as a full disk would; a write past it fails, or with "die"
 // ends the probe by the system's signal, as a kill in the middle would.
-#include "station/station_database.h"
+#include "records/station_database.h"
 #include "support/recording_ui.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,7 @@
 // main() for GUI test programs: headless environment first, then the one
 // QApplication, then the tests.
 #include "support/recording_ui.h"
+#include "widgets/qt_ui.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -13,5 +14,6 @@ int main(int argc, char** argv)
     // global input device list still exists: the devices it owns take
     // themselves out of that list. Never make it a static.
     QApplication app(argc, argv);
+    lumo::setDefaultUi(&lumo::QtUiSeam());
     return RUN_ALL_TESTS();
 }

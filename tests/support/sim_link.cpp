@@ -1,7 +1,7 @@
 #include "support/sim_link.h"
 
 #include "core/device_link.h"
-#include "core/control_tag.h"
+#include "widgets/control_tag.h"
 #include "panel/port_dialog.h"
 
 #include <gardolink.h>

@@ -15,10 +15,10 @@
 //   sysmenu.about=<text of the system menu entry 16>  about=shown  (windows platform)
 //   message=<text of a message box that appeared>   (then exit status 1)
 // Exit status: 0 when the main dialog opened with an identification.
-#include "core/control_tag.h"
-#include "core/login_dialog.h"
-#include "core/service_app.h"
-#include "counters/window_copy.h"
+#include "widgets/control_tag.h"
+#include "widgets/login_dialog.h"
+#include "widgets/service_app.h"
+#include "widgets/window_copy.h"
 #include "panel/about_dialog.h"
 #include "panel/main_dialog.h"
 #include "panel/port_dialog.h"

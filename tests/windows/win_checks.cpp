@@ -21,8 +21,8 @@
 #include "core/port_info.h"
 #include "core/ui_seam.h"
 #include "mdbhelper/crash_exit.h"
-#include "station/mdb_reader.h"
-#include "station/station_database.h"
+#include "records/mdb_reader.h"
+#include "records/station_database.h"
 
 #include <QCoreApplication>
 #include <QFile>

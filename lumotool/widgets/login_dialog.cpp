@@ -1,8 +1,8 @@
-#include "core/login_dialog.h"
-#include "core/control_tag.h"
+#include "widgets/login_dialog.h"
+#include "widgets/control_tag.h"
 
 #include "core/password_table.h"
-#include "core/title_width.h"
+#include "widgets/title_width.h"
 #include "core/ui_seam.h"
 
 #include <QApplication>

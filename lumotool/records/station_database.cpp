@@ -1,7 +1,8 @@
-#include "station/station_database.h"
+#include "records/station_database.h"
 
 #include "core/cp1252.h"
 #include "core/data_paths.h"
+#include "core/safe_file.h"
 #include "core/ui_seam.h"
 
 #include <QCryptographicHash>
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <utility>
@@ -61,25 +61,38 @@ std::optional<RecordSpan> FindRecord(const QByteArray& fileText, const QByteArra
     return span;
 }
 
-std::optional<QByteArray> FieldValue(const QByteArray& record, const QByteArray& key) {
+namespace {
+
+// Where the value of key stands in the record: from behind "key=" to the
+// next ';' (not included).
+struct FieldSpan {
+    qsizetype start = 0;
+    qsizetype stop = 0;
+};
+
+std::optional<FieldSpan> FindField(const QByteArray& record, const QByteArray& key) {
     const QByteArray marker = KeyWithEquals(key);
     const qsizetype at = record.indexOf(marker);
     if (at < 0) return std::nullopt;
     const qsizetype start = at + marker.size();
     const qsizetype stop = record.indexOf(';', start);
     if (stop < 0) return std::nullopt;
-    return record.mid(start, stop - start);
+    return FieldSpan{start, stop};
+}
+
+}  // namespace
+
+std::optional<QByteArray> FieldValue(const QByteArray& record, const QByteArray& key) {
+    const std::optional<FieldSpan> span = FindField(record, key);
+    if (!span) return std::nullopt;
+    return record.mid(span->start, span->stop - span->start);
 }
 
 std::optional<QByteArray> ReplaceField(const QByteArray& record, const QByteArray& key,
                                        const QByteArray& value) {
-    const QByteArray marker = KeyWithEquals(key);
-    const qsizetype at = record.indexOf(marker);
-    if (at < 0) return std::nullopt;
-    const qsizetype start = at + marker.size();
-    const qsizetype stop = record.indexOf(';', start);
-    if (stop < 0) return std::nullopt;
-    return record.left(start) + value + record.mid(stop);
+    const std::optional<FieldSpan> span = FindField(record, key);
+    if (!span) return std::nullopt;
+    return record.left(span->start) + value + record.mid(span->stop);
 }
 
 QByteArray SafeValue(const QByteArray& value) {
@@ -121,13 +134,13 @@ QByteArray BuildRecord(const RecordValues& v) {
 
 namespace {
 
-// A save killed between the moment QSaveFile gives its temporary file a
-// name and the rename leaves "<file>.XXXXXX" (six random letters) beside
+// A save killed between the moment an older writer (Qt's QSaveFile) gave
+// its temporary file a name and the rename left "<file>.XXXXXX" (six random letters) beside
 // the file. The next successful save removes such files; a name that reads
 // like a word (all small, all capital, or a capital and small letters, as
 // in "MavikDatenbank.txt.backup") is left alone, as a user may have put a
 // copy there. Links are never removed.
-void RemoveStaleTemporaries(const QString& filePath) {
+void RemoveKilledSaveLeftovers(const QString& filePath) {
     const QFileInfo file(filePath);
     static const QRegularExpression kTemporary(QStringLiteral("^[A-Za-z]{6}$"));
     static const QRegularExpression kWord(QStringLiteral("^([a-z]{6}|[A-Z]{6}|[A-Z][a-z]{5})$"));
@@ -144,8 +157,6 @@ void RemoveStaleTemporaries(const QString& filePath) {
 
 // Caption of the program's own notices.
 const QString kAppCaption = QStringLiteral("Mavik_Lumo 05");
-const QString kFileErrorCaption = QStringLiteral("Fehler");
-constexpr int kMaxErrorText = 127;
 
 void ShowNotice(const QString& text, MsgIcon icon) {
     Message message;
@@ -167,19 +178,12 @@ bool SyncToDisk(QFile& file, QString& error) {
     return ok;
 }
 
-// A whole new file at path, through a temporary file renamed over it.
+// A whole new file at path, through the safe writer's temporary file
+// renamed over it (never in place).
 bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString& error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
-        error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
+    SafeWriteOptions options;
+    options.inPlace = false;
+    return WriteFileSafely(path, bytes, &error, options);
 }
 
 // Writes bytes into the existing file itself, from its start, cut to their
@@ -210,11 +214,7 @@ QString StationDatabase::DefaultFilePath() {
 }
 
 void StationDatabase::showFileError(const QString& description) {
-    Message message;
-    message.text = description.left(kMaxErrorText);
-    message.caption = kFileErrorCaption;
-    message.icon = MsgIcon::Stop;
-    ui().showMessage(message);
+    ShowFileError(description);
 }
 
 bool StationDatabase::readFile(QByteArray& text, QString& error, bool& missing) {
@@ -298,7 +298,17 @@ void StationDatabase::writeField(const char* key, QString& field, const QString&
     if (!record) return;
     recordText_ = *record;
     fileText_ = textBefore_ + recordText_ + textAfter_;
-    SaveFile();
+    if (holdSaves_ > 0)
+        changed_ = true;
+    else
+        SaveFile();
+}
+
+StationDatabase::Changes::~Changes() {
+    if (--db_.holdSaves_ == 0 && db_.changed_) {
+        db_.changed_ = false;
+        db_.SaveFile();
+    }
 }
 
 QString StationDatabase::ReadTankstelle() { return readField(station::kTankstelle, tankstelle_); }
@@ -359,40 +369,29 @@ void StationDatabase::AppendRecord(const QString& id, const QString& zsBj, const
 }
 
 void StationDatabase::SaveFile() {
-    const QString folder = QFileInfo(filePath_).absolutePath();
-    QDir().mkpath(folder);  // a failure shows up when the file is opened
+    QDir().mkpath(QFileInfo(filePath_).absolutePath());  // a failure shows when the file is written
 
-    // Written beside the old file and renamed over it: a crash or a full
-    // disk leaves either the old or the new file whole. Where the folder
-    // lets no file be created beside it but the file itself is writable
-    // (on Windows the Windows folder, for ordinary users), the file is
-    // written in place instead, as the only way to store anything, with a
-    // copy of the old file kept elsewhere first.
-    QSaveFile file(filePath_);
-    if (!file.open(QIODevice::WriteOnly)) {
-        const QFileInfo existing(filePath_);
-        if (existing.isFile() && existing.isWritable()) {
-            writeInPlace();
-            return;
-        }
-        showFileError(file.errorString());
+    // Through the one safe writer: beside the old file and renamed over it,
+    // so a crash or a full disk leaves either the old or the new file whole.
+    // Where the folder lets no file be created beside it but the file itself
+    // is writable (on Windows the Windows folder, for ordinary users), the
+    // file is written in place instead, as the only way to store anything,
+    // with a copy of the old file kept in the per-user data folder first.
+    QString error;
+    bool refused = false;
+    SafeWriteOptions options;
+    options.inPlace = false;
+    options.refusedNewFile = &refused;
+    if (WriteFileSafely(filePath_, fileText_, &error, options)) {
+        RemoveKilledSaveLeftovers(filePath_);
         return;
     }
-    // QSaveFile's commit() does not notice a write that fails while its
-    // buffer is flushed (it would put a cut file in place), so the buffer is
-    // flushed and checked here first. Without commit() the temporary file is
-    // removed and the old file stays.
-    if (file.write(fileText_) != fileText_.size() || !file.flush()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        showFileError(error);
+    const QFileInfo existing(filePath_);
+    if (refused && existing.isFile() && existing.isWritable()) {
+        writeInPlace();
         return;
     }
-    if (!file.commit()) {
-        showFileError(file.errorString());
-        return;
-    }
-    RemoveStaleTemporaries(filePath_);
+    showFileError(error);
 }
 
 QString StationDatabase::InPlaceCopyPath(const QString& filePath) {

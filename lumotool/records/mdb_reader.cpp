@@ -1,4 +1,4 @@
-#include "station/mdb_reader.h"
+#include "records/mdb_reader.h"
 
 #include "mdbhelper/row_answer.h"
 

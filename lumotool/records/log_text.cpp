@@ -1,4 +1,4 @@
-#include "logs/log_text.h"
+#include "records/log_text.h"
 
 #include "core/cp1252.h"
 

@@ -1,4 +1,4 @@
-#include "core/data_exchange.h"
+#include "widgets/data_exchange.h"
 
 #include "core/ui_seam.h"
 

@@ -1,4 +1,4 @@
-#include "counters/window_copy.h"
+#include "widgets/window_copy.h"
 
 #include <QGuiApplication>
 #include <QPainter>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/device_map.h"
-#include "station/pump_record.h"
+#include "records/pump_record.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "core/trace_control.h"
+#include "widgets/trace_control.h"
 
 #include "core/device_link.h"
 #include "core/settings.h"

@@ -1,4 +1,4 @@
-#include "station/diagnosis_text.h"
+#include "records/diagnosis_text.h"
 
 namespace lumo {
 

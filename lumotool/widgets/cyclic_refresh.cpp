@@ -1,4 +1,4 @@
-#include "core/cyclic_refresh.h"
+#include "widgets/cyclic_refresh.h"
 
 #include <utility>
 

@@ -1,6 +1,7 @@
-#include "core/service_app.h"
+#include "widgets/service_app.h"
 
-#include "core/login_dialog.h"
+#include "widgets/login_dialog.h"
+#include "widgets/qt_ui.h"
 #include "core/settings.h"
 #include "resources/resources.h"
 
@@ -10,7 +11,13 @@
 
 namespace lumo {
 
-ServiceApp::ServiceApp() = default;
+ServiceApp::ServiceApp()
+{
+    // The program's boxes and questions are Qt's, unless a test installed
+    // its own seam.
+    setDefaultUi(&QtUiSeam());
+}
+
 ServiceApp::~ServiceApp() = default;
 
 int ServiceApp::Run()

@@ -1,4 +1,4 @@
-#include "counters/print_job.h"
+#include "widgets/print_job.h"
 
 #include "core/ui_seam.h"
 

@@ -1,14 +1,17 @@
 // Writing the two log files of the connected controller: every value the
 // log text needs is read through the DeviceLink, the station name and
 // dispenser number come from the station database, and the text built by
-// BuildLogText goes to "Log/<identification>_L.log" and "_R.log" below the
-// current directory.
+// BuildLogText goes to "<identification>_L.log" and "_R.log" in a folder:
+// "Log" below the current directory for the dialog, any folder for the
+// command line.
 #pragma once
 
 #include "core/device_map.h"
-#include "logs/log_text.h"
+#include "records/log_text.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -46,26 +49,56 @@ struct LogRunState {
     int failedReads = 0;  // of the side read last
 };
 
+// The one message of a log run stopped by a dead line.
+extern const QString kLineDeadText;
+
+// A read of the log run that failed (the link showed its message).
+struct FailedRead {
+    Side side = Side::Left;
+    QString what;  // "calibration", "record 3 bytes 0-7", ...
+    int32_t status = 0;
+};
+
+// What a log run did: the files written and not written (full paths as
+// given, the folder joined with the file name), and the reads that failed
+// (their cells show "?" or stay blank).
+struct LogFilesRun {
+    QStringList written;
+    QStringList notWritten;
+    QList<FailedRead> failedReads;
+    bool lineDead = false;  // the run was stopped (see LogRunState)
+};
+
+// Which files a run writes.
+enum class LogSides { Both, Left, Right };
+
+// The log step: reads everything of the chosen sides and writes their files
+// into folder (made when missing), left before right; a file is attempted
+// whatever became of the other, unless the line died. When any read of a
+// side failed, an older file of its name is kept as "<name>.bak" first.
+// Nothing else is created or changed. The
+// station record is looked up once per side, as the dialog does, or with
+// stationOnce set once for the run (one message when the station file
+// cannot be read).
+LogFilesRun WriteLogFilesInto(DeviceLink& link, const QString& identification, const QString& folder,
+                              LogSides sides = LogSides::Both, const LogWriteHooks& hooks = {},
+                              bool stationOnce = false);
+
 // Reads everything one side's log shows. stepsBefore is added to the step
 // count reported to onStep. With a run state, the reads stop once the line
-// is dead (the values read so far are returned; the state says so).
+// is dead (the values read so far are returned; the state says so). Failed
+// reads are added to *failed when given.
 LogFileValues ReadLogValues(DeviceLink& link, Side side, const QString& identification,
-                            const LogWriteHooks& hooks = {}, int stepsBefore = 0, LogRunState* run = nullptr);
+                            const LogWriteHooks& hooks = {}, int stepsBefore = 0, LogRunState* run = nullptr,
+                            QList<FailedRead>* failed = nullptr);
 
 // Path of a side's log file relative to the current directory.
 QString LogFilePath(Side side, const QString& identification);
 
-// Writes text to "Log/<file>" below the current directory, creating "Log".
-// The text goes to a new temporary file in "Log" that is renamed over the
-// final name once every byte is on the disk, so an older file of that name
-// is replaced whole or stays as it was, and a link at that name is replaced,
-// never written through. A failure removes the temporary file, shows the
-// system's text in a "Fehler" box with the stop icon and returns false.
-// Stale temporary files of that name are removed first.
-bool WriteLogText(const QString& relativePath, const QByteArray& text, QWidget* owner = nullptr);
-
-// The one message of a log run stopped by a dead line.
-extern const QString kLineDeadText;
+// Writes text to path through the safe file writer, making the file's
+// folder when it is missing. A failure shows the system's text in a
+// "Fehler" box with the stop icon and returns false.
+bool WriteLogText(const QString& path, const QByteArray& text, QWidget* owner = nullptr);
 
 // One side: all reads (failures are shown by the link and do not stop the
 // writer), then the file at path. When any read failed, an older file at
@@ -73,20 +106,16 @@ extern const QString kLineDeadText;
 // nothing and shows kLineDeadText once, instead of the two time-outs'
 // messages. True when the file was written.
 bool WriteLogFileAt(DeviceLink& link, Side side, const QString& identification, const QString& path,
-                    const LogWriteHooks& hooks = {}, int stepsBefore = 0, LogRunState* run = nullptr);
+                    const LogWriteHooks& hooks = {}, int stepsBefore = 0, LogRunState* run = nullptr,
+                    QList<FailedRead>* failed = nullptr);
 
-// The same at LogFilePath(side, identification).
+// The same into "Log" below the current directory.
 bool WriteLogFile(DeviceLink& link, Side side, const QString& identification,
                   const LogWriteHooks& hooks = {}, int stepsBefore = 0, LogRunState* run = nullptr);
 
-// Left file, then right file, with the same identification; the right one
-// is attempted whatever became of the left, unless the line died. False
-// when the line died.
+// Left file, then right file into "Log", with the same identification; the
+// right one is attempted whatever became of the left, unless the line died.
+// False when the line died.
 bool WriteLogFiles(DeviceLink& link, const QString& identification, const LogWriteHooks& hooks = {});
-
-// Removes the temporary files that runs writing path were killed in the
-// middle of: only names of the writer's own pattern for that file, only
-// those older than a minute that no live writer holds.
-void RemoveStaleTemporaries(const QString& path);
 
 }  // namespace lumo

@@ -1,8 +1,8 @@
-#include "station/pump_record.h"
+#include "records/pump_record.h"
 
 #include "core/data_paths.h"
 #include "core/ui_seam.h"
-#include "station/mdb_reader.h"
+#include "records/mdb_reader.h"
 
 #include <QCoreApplication>
 #include <QDir>

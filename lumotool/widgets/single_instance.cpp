@@ -1,4 +1,4 @@
-#include "core/single_instance.h"
+#include "widgets/single_instance.h"
 
 #include "core/ui_seam.h"
 

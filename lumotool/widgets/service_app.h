@@ -3,7 +3,7 @@
 // it is confirmed, the main dialog; the program ends when that closes.
 #pragma once
 
-#include "core/single_instance.h"
+#include "widgets/single_instance.h"
 
 namespace lumo {
 

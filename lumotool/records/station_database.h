@@ -149,6 +149,18 @@ public:
     // Writes the held file text to the file.
     void SaveFile();
 
+    // While one of these lives, the setters change the held text only; the
+    // file is written once when it goes (if anything changed).
+    class Changes {
+    public:
+        explicit Changes(StationDatabase& db) : db_(db) { ++db_.holdSaves_; }
+        ~Changes();
+        Changes(const Changes&) = delete;
+        Changes& operator=(const Changes&) = delete;
+
+    private:
+        StationDatabase& db_;
+    };
     // Where the old file is kept while it is written in place: in the
     // per-user data folder, named after the station file.
     static QString InPlaceCopyPath(const QString& filePath);
@@ -189,6 +201,8 @@ private:
     QByteArray textBefore_;
     QByteArray textAfter_;
     bool recordComplete_ = false;
+    int holdSaves_ = 0;
+    bool changed_ = false;
 };
 
 }  // namespace lumo
