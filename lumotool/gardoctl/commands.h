@@ -22,7 +22,7 @@ enum Exit : int {
     kExitPort = 3,    // the port could not be opened
 };
 
-enum class Verb { Ident, Status, Clock, ClockSet, Counter, ErrorTime, Calibration, Logs, Counters, Start, Stop };
+enum class Verb { Ident, Status, Clock, ClockSet, Counter, ErrorTime, Calibration, Logs, Counters, Records, Start, Stop };
 enum class CounterOp { Count, Set, Reset };
 
 struct Command {
@@ -39,7 +39,7 @@ struct Command {
     // clock set: the value, or "now" taken per port when it is written
     std::optional<lumo::ClockValue> clock;
     std::optional<int> weekday;  // 0 = "Mo"; with "now" only through the date
-    // logs
+    // logs and records: the sides asked for (--side)
     bool logLeft = true;
     bool logRight = true;
     QString outDir;  // empty: "Log" below the current directory
@@ -51,6 +51,7 @@ struct Options {
     int waitMs = 0;  // 0: the serial library's own byte wait
     QString trace;
     bool json = false;
+    bool csv = false;  // records and values as ';'-separated lines
     bool yes = false;
     bool help = false;
     bool version = false;
@@ -68,6 +69,7 @@ struct PortResult {
     QJsonObject data;  // the values, with "port"; "error" on failure
     int exit = kExitOk;
     QString message;   // for standard error, empty on success
+    QStringList csv;   // records: the CSV lines (without the header)
 };
 
 // Opens the port, probes the controller, runs the command and closes the

@@ -4,6 +4,7 @@
 // output (key=value lines, or one JSON object per port), messages to
 // standard error. The exit code is the worst of all ports.
 #include "gardoctl/commands.h"
+#include "gardoctl/records_command.h"
 #include "gardoctl/terminal_ui.h"
 #include "lumo_version.h"
 
@@ -62,12 +63,21 @@ int main(int argc, char** argv)
     lumo::installUi(&ui);
     const bool several = options.ports.size() > 1;
     int exit = gardoctl::kExitOk;
+    const bool records = options.command.verb == gardoctl::Verb::Records;
+    // CSV: one header line, then the lines of every port (behind the port
+    // when there are several, as the plain lines).
+    const QString portColumn = several ? QStringLiteral("Port;") : QString();
+    if (options.csv) printOut(portColumn + gardoctl::CsvHeader(records));
     for (const QString& port : options.ports) {
         ui.setLabel(QStringLiteral("gardoctl: %1 ").arg(port));
         const gardoctl::PortResult result = gardoctl::RunOnPort(options, port);
         if (!result.message.isEmpty()) ui.printError(result.message);
         if (options.json) {
             printOut(QString::fromUtf8(QJsonDocument(result.data).toJson(QJsonDocument::Compact)));
+        } else if (options.csv) {
+            const QStringList lines =
+                records ? result.csv : gardoctl::CsvFromPlainLines(gardoctl::PlainLines(result.data));
+            for (const QString& line : lines) printOut(several ? port + QLatin1Char(';') + line : line);
         } else {
             for (const QString& line : gardoctl::PlainLines(result.data))
                 printOut(several ? port + QLatin1Char('\t') + line : line);

@@ -169,34 +169,33 @@ QString LogFilePath(Side side, const QString& identification) {
     return kLogDirectory + QLatin1Char('/') + LogFileName(side, identification);
 }
 
+bool WriteFileReplacing(const QString& path, const QByteArray& bytes, QString* error) {
+    QFile file;
+    if (!CreateTemporaryBeside(path, file)) {
+        *error = file.errorString();
+        return false;
+    }
+    bool written = file.write(bytes) == bytes.size() && file.flush();
+    if (!written) *error = file.errorString();
+    if (written) written = SyncToDisk(file, *error);
+    file.close();
+    if (written && file.error() != QFileDevice::NoError) {
+        written = false;
+        *error = file.errorString();
+    }
+    if (written) written = ReplaceFile(file.fileName(), path, *error);
+    if (!written) file.remove();
+    return written;
+}
+
 bool WriteLogText(const QString& relativePath, const QByteArray& text, QWidget* owner) {
     // An existing folder is fine; any other problem shows when the file is
     // created.
     QDir().mkdir(kLogDirectory);
 
-    // Written to a new file beside the final one and renamed over it only
-    // when every byte is on the disk: a full disk or a crash leaves an older
-    // file of that name as it was, and a link planted at the name is
-    // replaced, never written through.
-    QFile file;
-    if (!CreateTemporaryBeside(relativePath, file)) {
-        ShowFileError(file.errorString(), owner);
-        return false;
-    }
     QString error;
-    bool written = file.write(text) == text.size() && file.flush();
-    if (!written) error = file.errorString();
-    if (written) written = SyncToDisk(file, error);
-    file.close();
-    if (written && file.error() != QFileDevice::NoError) {
-        written = false;
-        error = file.errorString();
-    }
-    if (written) written = ReplaceFile(file.fileName(), relativePath, error);
-    if (!written) {
-        file.remove();
-        ShowFileError(error, owner);
-    }
+    const bool written = WriteFileReplacing(relativePath, text, &error);
+    if (!written) ShowFileError(error, owner);
     return written;
 }
 

@@ -45,6 +45,14 @@ LogFileValues ReadLogValues(DeviceLink& link, Side side, const QString& identifi
 // Path of a side's log file relative to the current directory.
 QString LogFilePath(Side side, const QString& identification);
 
+// Writes bytes to path through a new temporary file beside it that is
+// renamed over the final name once every byte is on the disk: an older file
+// of that name is replaced whole or stays as it was, and a link at that name
+// is replaced, never written through. On failure the temporary file is
+// removed, *error holds the system's text and false is returned; no box is
+// shown.
+bool WriteFileReplacing(const QString& path, const QByteArray& bytes, QString* error);
+
 // Writes text to "Log/<file>" below the current directory, creating "Log".
 // The text goes to a new temporary file in "Log" that is renamed over the
 // final name once every byte is on the disk, so an older file of that name

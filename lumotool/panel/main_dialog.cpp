@@ -240,6 +240,8 @@ void MainDialog::buildControls()
     TagControl(pump, kIdPumpParams, "pumpParams", QStringLiteral("Säulenparameter"));
     auto* counters = button(showBox, QStringLiteral("Zählerstände"));
     TagControl(counters, kIdCounters, "counters", QStringLiteral("Zählerstände"));
+    auto* refuellings = button(showBox, QStringLiteral("Betankungen"));
+    TagControl(refuellings, kIdRefuellings, "refuellings", QStringLiteral("Betankungen"));
     diagnosisButton_ = button(showBox, QStringLiteral("Diagnose"));
     TagControl(diagnosisButton_, kIdDiagnosis, "diagnosis", QStringLiteral("Diagnose"));
     // Hidden unless a service engineer asks for it (setDiagnosisButtonVisible).
@@ -249,6 +251,7 @@ void MainDialog::buildControls()
         l->addWidget(logs);
         l->addWidget(pump);
         l->addWidget(counters);
+        l->addWidget(refuellings);
         l->addWidget(diagnosisButton_);
     }
 
@@ -296,8 +299,8 @@ void MainDialog::buildControls()
         counterLeft_, setLeft,     resetLeft,  counterRight_, setRight,  resetRight, hoursLeft_,
         minutesLeft_, changeLeft,  hoursRight_, minutesRight_, changeRight, petrolLeft_, gasLeft_,
         sendLeft_,    petrolRight_, gasRight_,  sendRight_,    timeEdit_, weekday_,    dateEdit_,
-        stop,         start,       logs,       pump,          counters,  diagnosisButton_, cyclicBox_,
-        okButton_};
+        stop,         start,       logs,       pump,          counters,  refuellings, diagnosisButton_,
+        cyclicBox_,   okButton_};
     for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
     // Commands.
@@ -313,6 +316,7 @@ void MainDialog::buildControls()
     connect(stop, &QPushButton::clicked, this, [this] { OnStopDevice(); });
     connect(pump, &QPushButton::clicked, this, [this] { OnPumpParams(); });
     connect(counters, &QPushButton::clicked, this, [this] { OnCounters(); });
+    connect(refuellings, &QPushButton::clicked, this, [this] { OnRefuellings(); });
     connect(diagnosisButton_, &QPushButton::clicked, this, [this] { OnDiagnosis(); });
     connect(logs, &QPushButton::clicked, this, [this] { OnLogFiles(); });
     // Showing the values blocks these signals, so only the user's changes
