@@ -94,6 +94,7 @@ QString RefuellingCsvHeader()
     QStringList cells = {QStringLiteral("Seite"), QStringLiteral("Nr."), QStringLiteral("Datum und Uhrzeit"),
                          QStringLiteral("Flüssigkeit ml"), QStringLiteral("Gas ml"), QStringLiteral("Verhältnis %")};
     for (const char* name : kOutputNames) cells << QString::fromLatin1(name);
+    cells << QStringLiteral("leer");
     return cells.join(QLatin1Char(';'));
 }
 
@@ -107,6 +108,7 @@ QString RefuellingCsvLine(const RefuellingRow& row)
               << decimalComma(*row.ratioPercent, 1);
         for (int q = 1; q <= 4; ++q) cells << (row.output(q) ? QStringLiteral("1") : QStringLiteral("0"));
     }
+    cells << (row.empty ? QStringLiteral("1") : QStringLiteral("0"));
     return cells.join(QLatin1Char(';'));
 }
 

@@ -75,8 +75,10 @@ QString SideWordDe(Side side);
 // ---- CSV -------------------------------------------------------------------------
 // The header line and one line per row, ';'-separated, decimal commas, no
 // thousands separator, CR LF line ends, UTF-8 (without a byte order mark;
-// a file written for spreadsheets adds one in front). Empty rows carry
-// only side and number.
+// a file written for spreadsheets adds one in front). Columns: Seite, Nr.,
+// Datum und Uhrzeit, Flüssigkeit ml, Gas ml, Verhältnis %, GNL, GEL, ZPFr,
+// ZVSp, leer (1 for a record that holds no refuelling). Empty rows carry
+// only side, number and the 1 of "leer".
 QString RefuellingCsvHeader();
 QString RefuellingCsvLine(const RefuellingRow& row);
 QByteArray RefuellingCsv(const QList<RefuellingRow>& rows);

@@ -315,9 +315,9 @@ TEST_F(GardoctlTest, RecordsAsJsonAndCsvOnlyRead)
     ASSERT_EQ(csv.exit, 0) << csv.err.toStdString();
     const QList<QByteArray> lines = csv.out.split('\n');
     ASSERT_EQ(lines.size(), 1 + 14 + 1);
-    EXPECT_EQ(lines[0], "Seite;Nr.;Datum und Uhrzeit;Flüssigkeit ml;Gas ml;Verhältnis %;GNL;GEL;ZPFr;ZVSp");
-    EXPECT_EQ(lines[1], "links;14;24.12.2005 13:45:09;10000;9850;98,5;1;0;1;0");
-    EXPECT_EQ(lines[2], "links;13;;;;;;;;");
+    EXPECT_EQ(lines[0], "Seite;Nr.;Datum und Uhrzeit;Flüssigkeit ml;Gas ml;Verhältnis %;GNL;GEL;ZPFr;ZVSp;leer");
+    EXPECT_EQ(lines[1], "links;14;24.12.2005 13:45:09;10000;9850;98,5;1;0;1;0;0");
+    EXPECT_EQ(lines[2], "links;13;;;;;;;;;1");
     EXPECT_TRUE(lines[14].startsWith("links;1;"));
     const Outcome two = RunGardoctl({"--port", port_, "--port", port_, "--csv", "counters"});
     EXPECT_TRUE(two.out.startsWith("Port;Schlüssel;Wert\n" + port_.toUtf8() + ";errorValue.left;0,00\n")) << two.out.constData();

@@ -152,10 +152,10 @@ TEST_F(RefuellingDialogTest, SavesCsvAndPdfAndPrintsThePage)
     const QList<QByteArray> csv = ReadAll(base + ".csv").split('\n');
     ASSERT_EQ(csv.size(), 1 + 28 + 1);  // header, 28 rows, nothing behind the last line end
     EXPECT_EQ(csv[0], QByteArray("\xEF\xBB\xBF") + RefuellingCsvHeader().toUtf8() + "\r");
-    EXPECT_EQ(csv[0], "\xEF\xBB\xBF" "Seite;Nr.;Datum und Uhrzeit;Flüssigkeit ml;Gas ml;Verhältnis %;GNL;GEL;ZPFr;ZVSp\r");
-    EXPECT_EQ(csv[1], "links;14;24.12.2005 13:45:09;10000;9850;98,5;1;0;0;0\r");
-    EXPECT_EQ(csv[2], "links;13;23.12.2005 08:00:00;1000;1200;120,0;0;0;0;0\r");
-    EXPECT_EQ(csv[3], "links;12;;;;;;;;\r");
+    EXPECT_EQ(csv[0], "\xEF\xBB\xBF" "Seite;Nr.;Datum und Uhrzeit;Flüssigkeit ml;Gas ml;Verhältnis %;GNL;GEL;ZPFr;ZVSp;leer\r");
+    EXPECT_EQ(csv[1], "links;14;24.12.2005 13:45:09;10000;9850;98,5;1;0;0;0;0\r");
+    EXPECT_EQ(csv[2], "links;13;23.12.2005 08:00:00;1000;1200;120,0;0;0;0;0;0\r");
+    EXPECT_EQ(csv[3], "links;12;;;;;;;;;1\r");
     EXPECT_TRUE(csv[15].startsWith("rechts;14;"));
     EXPECT_TRUE(csv[29].isEmpty());
 

@@ -125,8 +125,8 @@ TEST_F(RefuellingsTest, RecordsBecomeRowsAndTheChartShowsOnlyRefuellings)
     EXPECT_EQ(RefuellingTableCells(left[4], 10)[4], QStringLiteral("120,0 % ▲"));
     EXPECT_EQ(RatioSpokenText(left[5], 10), QStringLiteral("89,9 %, unter dem Band"));
     EXPECT_EQ(RefuellingTableCells(left[2], 10), (QStringList{"12", "", "", "", "", "", "", "", ""}));
-    EXPECT_EQ(RefuellingCsvLine(left[0]), QStringLiteral("links;14;24.12.2005 13:45:09;10000;9850;98,5;1;0;1;0"));
-    EXPECT_EQ(RefuellingCsvLine(left[2]), QStringLiteral("links;12;;;;;;;;"));
+    EXPECT_EQ(RefuellingCsvLine(left[0]), QStringLiteral("links;14;24.12.2005 13:45:09;10000;9850;98,5;1;0;1;0;0"));
+    EXPECT_EQ(RefuellingCsvLine(left[2]), QStringLiteral("links;12;;;;;;;;;1"));
 }
 
 TEST_F(RefuellingsTest, AReadingThatBreaksOffKeepsWhatArrivedAndShowsOneMessage)
