@@ -474,9 +474,12 @@ QStringList PlainLines(const QJsonObject& data)
             for (qsizetype i = 0; i < a.size(); ++i) add(key + QLatin1Char('.') + QString::number(i + 1), a[i]);
         } else if (v.isDouble()) {
             const double d = v.toDouble();
-            // Percent values carry two decimals; everything else is whole.
+            // Error values carry two decimals, recovery ratios one;
+            // everything else is whole.
+            const bool ratio = key.endsWith(QLatin1String(".ratioPercent"));
             lines << key + QLatin1Char('=') +
-                         (d == double(qint64(d)) && !key.startsWith(QLatin1String("errorValue."))
+                         (ratio ? QString::number(d, 'f', 1)
+                          : d == double(qint64(d)) && !key.startsWith(QLatin1String("errorValue."))
                               ? QString::number(qint64(d))
                               : QString::number(d, 'f', 2));
         } else {

@@ -236,12 +236,12 @@ void MainDialog::buildControls()
     showBox->setObjectName(QStringLiteral("showGroup"));
     auto* logs = button(showBox, QStringLiteral("Log-Dateien"));
     TagControl(logs, kIdLogFiles, "logFiles", QStringLiteral("Log-Dateien"));
+    auto* refuellings = button(showBox, QStringLiteral("Betankungen"));
+    TagControl(refuellings, kIdRefuellings, "refuellings", QStringLiteral("Betankungen"));
     auto* pump = button(showBox, QStringLiteral("Säulenparameter"));
     TagControl(pump, kIdPumpParams, "pumpParams", QStringLiteral("Säulenparameter"));
     auto* counters = button(showBox, QStringLiteral("Zählerstände"));
     TagControl(counters, kIdCounters, "counters", QStringLiteral("Zählerstände"));
-    auto* refuellings = button(showBox, QStringLiteral("Betankungen"));
-    TagControl(refuellings, kIdRefuellings, "refuellings", QStringLiteral("Betankungen"));
     diagnosisButton_ = button(showBox, QStringLiteral("Diagnose"));
     TagControl(diagnosisButton_, kIdDiagnosis, "diagnosis", QStringLiteral("Diagnose"));
     // Hidden unless a service engineer asks for it (setDiagnosisButtonVisible).
@@ -249,9 +249,9 @@ void MainDialog::buildControls()
     {
         auto* l = new QVBoxLayout(showBox);
         l->addWidget(logs);
+        l->addWidget(refuellings);  // the log files' records as a picture
         l->addWidget(pump);
         l->addWidget(counters);
-        l->addWidget(refuellings);
         l->addWidget(diagnosisButton_);
     }
 
@@ -299,7 +299,7 @@ void MainDialog::buildControls()
         counterLeft_, setLeft,     resetLeft,  counterRight_, setRight,  resetRight, hoursLeft_,
         minutesLeft_, changeLeft,  hoursRight_, minutesRight_, changeRight, petrolLeft_, gasLeft_,
         sendLeft_,    petrolRight_, gasRight_,  sendRight_,    timeEdit_, weekday_,    dateEdit_,
-        stop,         start,       logs,       pump,          counters,  refuellings, diagnosisButton_,
+        stop,         start,       logs,       refuellings,   pump,      counters,  diagnosisButton_,
         cyclicBox_,   okButton_};
     for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 

@@ -322,6 +322,11 @@ TEST_F(GardoctlTest, RecordsAsJsonAndCsvOnlyRead)
     const Outcome two = RunGardoctl({"--port", port_, "--port", port_, "--csv", "counters"});
     EXPECT_TRUE(two.out.startsWith("Port;Schlüssel;Wert\n" + port_.toUtf8() + ";errorValue.left;0,00\n")) << two.out.constData();
 
+    // Lines for people: numbered records, the ratio with its decimal.
+    const Outcome plain = RunGardoctl({"--port", port_, "records", "--side", "left"});
+    EXPECT_TRUE(plain.out.contains("\nrecords.1.ratioPercent=98.5\nrecords.1.row=14\nrecords.1.side=left\n"))
+        << plain.out.constData();
+
     for (const auto& f : sim_->frames()) EXPECT_EQ(f.request.at(1), 0x80) << "not a program read";
     EXPECT_EQ(RunGardoctl({"--port", port_, "--json", "--csv", "records"}).exit, 2);
 }
