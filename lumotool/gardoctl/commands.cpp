@@ -1,6 +1,7 @@
 #include "gardoctl/commands.h"
 
 #include "gardoctl/records_command.h"
+#include "gardoctl/fleet.h"
 #include "gardoctl/terminal_ui.h"
 
 #include "core/device_link.h"
@@ -308,7 +309,16 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
     const QCommandLineOption side(QStringLiteral("side"), {}, QStringLiteral("side"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringLiteral("version"));
-    p.addOptions({port, baud, wait, trace, json, csv, yes, out, side, help, version});
+    const QCommandLineOption portsFrom(QStringLiteral("ports-from"), {}, QStringLiteral("file"));
+    const QCommandLineOption jobs(QStringLiteral("jobs"), {}, QStringLiteral("n"));
+    const QCommandLineOption listPorts(QStringLiteral("list-ports"));
+    // A --jobs run hands each port to a child process of gardoctl with these.
+    QCommandLineOption child(QStringLiteral("fleet-child"));
+    QCommandLineOption childLabel(QStringLiteral("fleet-label"), {}, QStringLiteral("label"));
+    child.setFlags(QCommandLineOption::HiddenFromHelp);
+    childLabel.setFlags(QCommandLineOption::HiddenFromHelp);
+    p.addOptions({port, baud, wait, trace, json, csv, yes, out, side, help, version, portsFrom, jobs, listPorts, child,
+                  childLabel});
     if (!p.parse(QStringList{QStringLiteral("gardoctl")} + arguments)) {
         *error = p.errorText();
         return false;
@@ -325,11 +335,31 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
     }
     options->yes = p.isSet(yes);
     options->trace = p.value(trace);
-    for (const QString& name : p.values(port)) options->ports << PortText(name);
+    options->listPorts = p.isSet(listPorts);
+    if (options->listPorts) {
+        if (p.isSet(port) || p.isSet(portsFrom) || !p.positionalArguments().isEmpty()) {
+            *error = QStringLiteral("--list-ports takes no port and no command");
+            return false;
+        }
+        return true;
+    }
+    // --port and --ports-from in the order given.
+    qsizetype portIndex = 0, fileIndex = 0;
+    for (const QString& name : p.optionNames()) {
+        if (name == port.names().constFirst()) {
+            options->ports << PortText(p.values(port).at(portIndex++));
+            options->labels << QString();
+        } else if (name == portsFrom.names().constFirst()) {
+            if (!ReadPortList(p.values(portsFrom).at(fileIndex++), &options->ports, &options->labels, error))
+                return false;
+        }
+    }
     if (options->ports.isEmpty()) {
         *error = QStringLiteral("no --port given");
         return false;
     }
+    options->child = p.isSet(child);
+    if (options->child) options->labels = QStringList{p.value(childLabel)};
     uint32_t v = 0;
     if (p.isSet(baud)) {
         if (!parseUnsigned(p.value(baud), 4000000, &v) || v == 0) {
@@ -345,8 +375,19 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
         }
         options->waitMs = int(v);
     }
+    if (p.isSet(jobs)) {
+        if (!parseUnsigned(p.value(jobs), 256, &v) || v == 0) {
+            *error = QStringLiteral("--jobs: dispensers at once, 1 to 256");
+            return false;
+        }
+        options->jobs = int(v);
+    }
     if (!parseCommand(p.positionalArguments(), options, error)) return false;
     Command& c = options->command;
+    if (c.verb == Verb::Calibration && options->jobs > 1 && options->ports.size() > 1 && !options->yes) {
+        *error = QStringLiteral("calibration with --jobs asks no questions: give --yes");
+        return false;
+    }
     if ((p.isSet(out) && c.verb != Verb::Logs) || (p.isSet(side) && c.verb != Verb::Logs && c.verb != Verb::Records)) {
         *error = QStringLiteral("--out belongs to the logs command, --side to logs and records");
         return false;
@@ -368,6 +409,7 @@ PortResult RunOnPort(const Options& options, const QString& port)
 {
     PortResult result;
     result.data[QStringLiteral("port")] = port;
+    result.time = QDateTime::currentDateTime();
     auto& ui = dynamic_cast<TerminalUi&>(lumo::ui());
     ui.clearCommErrors();
     auto fail = [&](int exit, int32_t status, const QString& text) {
@@ -389,6 +431,8 @@ PortResult RunOnPort(const Options& options, const QString& port)
     int32_t s = session::ReadIdentification(link, &identification);
     QString failure;
     if (s == 0) {
+        result.ident = identification;
+        result.time = QDateTime::currentDateTime();
         const Command& c = options.command;
         Run run{link, c, identification, result.data, ui, {}};
         session::ControlPanel panel(link);
@@ -496,9 +540,12 @@ QStringList PlainLines(const QJsonObject& data)
 QString UsageText()
 {
     return QStringLiteral(
-        "Usage: gardoctl --port PORT [--port PORT ...] [--baud N] [--wait MS] [--trace FILE] [--json|--csv] [--yes]\n"
-        "                COMMAND [ARGS]\n"
+        "Usage: gardoctl --port PORT [--port PORT ...] [--ports-from FILE] [--jobs N] [--baud N] [--wait MS]\n"
+        "                [--trace FILE] [--json|--csv] [--yes] COMMAND [ARGS]\n"
+        "       gardoctl --list-ports [--json]\n"
         "PORT is COMn:, a number n (COMn:) or a device path such as /dev/ttyUSB0.\n"
+        "FILE holds one PORT [LABEL] a line (# comments; - is standard input).\n"
+        "--jobs N serves up to N dispensers at once; --json prints one JSON object a line.\n"
         "Commands:\n"
         "  ident                                   identification number\n"
         "  status                                  counters, error times, calibration, clock\n"
@@ -511,7 +558,7 @@ QString UsageText()
         "  counters                                meter readings, trigger, thresholds, errors\n"
         "  records [--side left|right|both]        the fourteen refuelling records per side\n"
         "  start | stop                            start or stop the controller\n"
-        "--json: one JSON object per port; --csv: ';'-separated lines with a header line.\n"
+        "--csv prints ';'-separated lines with a header line (decimal commas).\n"
         "Exit codes: 0 success, 1 controller error or silence, 2 wrong usage, 3 port not opened.\n"
         "See gardoctl(1).\n");
 }

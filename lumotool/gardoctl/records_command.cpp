@@ -10,7 +10,7 @@ namespace gardoctl {
 using lumo::RefuellingRow;
 using lumo::Side;
 
-QJsonObject RecordJson(const RefuellingRow& row)
+QJsonObject RefuellingJson(const RefuellingRow& row)
 {
     QJsonObject outputs;
     for (int q = 1; q <= 4; ++q) outputs[QString::fromLatin1(lumo::kOutputNames[size_t(q - 1)])] = row.output(q);
@@ -36,7 +36,7 @@ int32_t RunRecords(lumo::DeviceLink& link, bool left, bool right, QJsonObject& o
     for (const Side side : {Side::Left, Side::Right}) {
         if (!(side == Side::Left ? left : right)) continue;
         for (const RefuellingRow& row : reading.of(side).rows) {
-            records.append(RecordJson(row));
+            records.append(RefuellingJson(row));
             *csv << lumo::RefuellingCsvLine(row);
         }
     }
@@ -52,6 +52,13 @@ QString CsvHeader(bool records)
     return records ? lumo::RefuellingCsvHeader() : QStringLiteral("Schlüssel;Wert");
 }
 
+QString CsvCell(QString text)
+{
+    if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')))
+        return text;
+    return QLatin1Char('"') + text.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
 QStringList CsvFromPlainLines(const QStringList& plainLines)
 {
     static const QRegularExpression decimal(QStringLiteral("^-?\\d+\\.\\d+$"));
@@ -60,10 +67,7 @@ QStringList CsvFromPlainLines(const QStringList& plainLines)
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         QString value = line.mid(eq + 1);
         if (decimal.match(value).hasMatch()) value.replace(QLatin1Char('.'), QLatin1Char(','));
-        // A value with the separator, a quote or a line end in quotes.
-        if (value.contains(QLatin1Char(';')) || value.contains(QLatin1Char('"')) || value.contains(QLatin1Char('\n')))
-            value = QLatin1Char('"') + value.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
-        lines << line.left(eq) + QLatin1Char(';') + value;
+        lines << line.left(eq) + QLatin1Char(';') + CsvCell(value);
     }
     return lines;
 }

@@ -5,6 +5,7 @@
 #include "logs/log_writer.h"
 #include "support/recording_ui.h"
 #include "support/sim_link.h"
+#include "run_gardoctl.h"
 
 #include <gardolink.h>
 #include <gardosim/simulator.h>
@@ -30,31 +31,8 @@ constexpr int kPort = 4;
 constexpr int kOtherPort = 5;
 constexpr int kMissingPort = 77;  // no entry and no /dev/ttyS76
 
-struct Outcome {
-    int exit = -1;
-    QByteArray out;
-    QString err;
-};
-
-// Runs gardoctl in dir with the test's environment (its ports folder).
-Outcome RunGardoctl(const QStringList& args, const QString& dir = QDir::tempPath())
-{
-    QProcess p;
-    p.setWorkingDirectory(dir);
-    p.setStandardInputFile(QProcess::nullDevice());
-    p.start(QStringLiteral(GARDOCTL_PATH), args);
-    Outcome o;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        ADD_FAILURE() << "gardoctl did not end: " << args.join(u' ').toStdString();
-        return o;
-    }
-    o.exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    o.out = p.readAllStandardOutput();
-    o.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return o;
-}
+using test::Outcome;
+using test::RunGardoctl;
 
 QJsonObject Json(const Outcome& o)
 {
