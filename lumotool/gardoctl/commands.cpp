@@ -227,27 +227,31 @@ int32_t Run::logs()
     const bool toDir = !command.outDir.isEmpty();
     const bool hadLogDir = QDir::current().exists(QStringLiteral("Log"));
     const int errorsBefore = ui.commErrors();
+    lumo::LogRunState run;
+    QStringList notWritten;
     for (const Side side : {Side::Left, Side::Right}) {
         if (!(side == Side::Left ? command.logLeft : command.logRight)) continue;
-        bool written = false;
         QString path;
         if (toDir) {
             QDir().mkpath(command.outDir);
             path = QDir(command.outDir).absoluteFilePath(lumo::LogFileName(side, identification));
-            const lumo::LogFileValues values = lumo::ReadLogValues(link, side, identification);
-            written = lumo::WriteLogText(path, lumo::BuildLogText(values));
         } else {
             path = QFileInfo(lumo::LogFilePath(side, identification)).absoluteFilePath();
-            written = lumo::WriteLogFile(link, side, identification);
         }
+        const bool written = !run.lineDead && lumo::WriteLogFileAt(link, side, identification, path, {}, 0, &run);
         if (written) files[side == Side::Left ? QStringLiteral("left") : QStringLiteral("right")] = path;
+        else if (run.lineDead) notWritten << path;
         else failure = QStringLiteral("%1 was not written").arg(path);
     }
+    if (run.lineDead)
+        failure = QStringLiteral("the controller stopped answering (two reads timed out in a row): the log run "
+                                 "was stopped, %1 not written")
+                      .arg(notWritten.join(QStringLiteral(" and ")));
     // The writer makes "Log" in the current folder; with --out it stays
     // only when it was there before.
     if (toDir && !hadLogDir) QDir::current().rmdir(QStringLiteral("Log"));
     out[QStringLiteral("files")] = files;
-    if (ui.commErrors() > errorsBefore && failure.isEmpty())
+    if (ui.commErrors() > errorsBefore && failure.isEmpty() && !run.lineDead)
         failure = QStringLiteral("%1 read(s) failed, the files show \"?\" or blank cells there; last: %2")
                       .arg(ui.commErrors() - errorsBefore)
                       .arg(ui.lastCommError());
