@@ -344,7 +344,9 @@ TEST_F(GardoctlTest, RecordsAsJsonAndCsvOnlyRead)
     EXPECT_EQ(lines[1], "links;14;24.12.2005 13:45:09;10000;9850;98,5;1;0;1;0;0");
     EXPECT_EQ(lines[2], "links;13;;;;;;;;;1");
     EXPECT_TRUE(lines[14].startsWith("links;1;"));
-    const Outcome two = RunGardoctl({"--port", port_, "--port", port_, "--csv", "counters"});
+    test::SimLink other;
+    ASSERT_TRUE(other.start(kOtherPort));
+    const Outcome two = RunGardoctl({"--port", port_, "--port", other.portName(), "--csv", "counters"});
     EXPECT_TRUE(two.out.startsWith("Port;Schlüssel;Wert\n" + port_.toUtf8() + ";errorValue.left;0,00\n")) << two.out.constData();
 
     // Lines for people: numbered records, the ratio with its decimal.
