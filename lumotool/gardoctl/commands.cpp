@@ -1,5 +1,6 @@
 #include "gardoctl/commands.h"
 
+#include "gardoctl/records_command.h"
 #include "gardoctl/fleet.h"
 #include "gardoctl/system_path.h"
 #include "gardoctl/terminal_ui.h"
@@ -90,6 +91,7 @@ bool parseCommand(const QStringList& words, Options* options, QString* error)
     else if (verb == QLatin1String("start") && count(0)) c.verb = Verb::Start;
     else if (verb == QLatin1String("stop") && count(0)) c.verb = Verb::Stop;
     else if (verb == QLatin1String("logs") && count(0)) c.verb = Verb::Logs;
+    else if (verb == QLatin1String("records") && count(0)) c.verb = Verb::Records;
     else if (verb == QLatin1String("clock") && count(0)) c.verb = Verb::Clock;
     else if (verb == QLatin1String("clock") && args.value(0) == QLatin1String("set") && args.size() <= 3) {
         c.verb = Verb::ClockSet;
@@ -347,6 +349,7 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
     const QCommandLineOption wait(QStringLiteral("wait"), {}, QStringLiteral("ms"));
     const QCommandLineOption trace(QStringLiteral("trace"), {}, QStringLiteral("file"));
     const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption csv(QStringLiteral("csv"));
     const QCommandLineOption yes(QStringLiteral("yes"));
     const QCommandLineOption out(QStringLiteral("out"), {}, QStringLiteral("dir"));
     const QCommandLineOption side(QStringLiteral("side"), {}, QStringLiteral("side"));
@@ -360,7 +363,7 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
     QCommandLineOption childLabel(QStringLiteral("fleet-label"), {}, QStringLiteral("label"));
     child.setFlags(QCommandLineOption::HiddenFromHelp);
     childLabel.setFlags(QCommandLineOption::HiddenFromHelp);
-    p.addOptions({port, baud, wait, trace, json, yes, out, side, help, version, portsFrom, jobs, listPorts, child,
+    p.addOptions({port, baud, wait, trace, json, csv, yes, out, side, help, version, portsFrom, jobs, listPorts, child,
                   childLabel});
     if (!p.parse(QStringList{QStringLiteral("gardoctl")} + arguments)) {
         *error = p.errorText();
@@ -371,6 +374,11 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
     if (options->help || options->version) return true;
 
     options->json = p.isSet(json);
+    options->csv = p.isSet(csv);
+    if (options->json && options->csv) {
+        *error = QStringLiteral("--json or --csv, not both");
+        return false;
+    }
     options->yes = p.isSet(yes);
     options->trace = SystemPath(p.value(trace));
     options->listPorts = p.isSet(listPorts);
@@ -442,8 +450,8 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
         *error = QStringLiteral("calibration with --jobs asks no questions: give --yes");
         return false;
     }
-    if ((p.isSet(out) || p.isSet(side)) && c.verb != Verb::Logs) {
-        *error = QStringLiteral("--out and --side belong to the logs command");
+    if ((p.isSet(out) && c.verb != Verb::Logs) || (p.isSet(side) && c.verb != Verb::Logs && c.verb != Verb::Records)) {
+        *error = QStringLiteral("--out belongs to the logs command, --side to logs and records");
         return false;
     }
     c.outDir = p.value(out);
@@ -549,6 +557,7 @@ PortResult RunOnPort(const Options& options, const QString& port)
             }
             break;
         }
+        case Verb::Records: s = RunRecords(link, c.logLeft, c.logRight, result.data, &result.csv); break;
         case Verb::Start: s = panel.StartDevice(); break;
         case Verb::Stop: s = panel.StopDevice(); break;
         }
@@ -569,11 +578,18 @@ QStringList PlainLines(const QJsonObject& data)
             const QJsonObject o = v.toObject();
             for (auto it = o.begin(); it != o.end(); ++it)
                 add(key.isEmpty() ? it.key() : key + QLatin1Char('.') + it.key(), it.value());
+        } else if (v.isArray()) {
+            // Elements numbered from 1: records.1.side, records.2.side, ...
+            const QJsonArray a = v.toArray();
+            for (qsizetype i = 0; i < a.size(); ++i) add(key + QLatin1Char('.') + QString::number(i + 1), a[i]);
         } else if (v.isDouble()) {
             const double d = v.toDouble();
-            // Percent values carry two decimals; everything else is whole.
+            // Error values carry two decimals, recovery ratios one;
+            // everything else is whole.
+            const bool ratio = key.endsWith(QLatin1String(".ratioPercent"));
             lines << key + QLatin1Char('=') +
-                         (d == double(qint64(d)) && !key.startsWith(QLatin1String("errorValue."))
+                         (ratio ? QString::number(d, 'f', 1)
+                          : d == double(qint64(d)) && !key.startsWith(QLatin1String("errorValue."))
                               ? QString::number(qint64(d))
                               : QString::number(d, 'f', 2));
         } else {
@@ -591,7 +607,7 @@ QString UsageText()
 {
     return QStringLiteral(
         "Usage: gardoctl --port PORT [--port PORT ...] [--ports-from FILE] [--jobs N] [--baud N] [--wait MS]\n"
-        "                [--trace FILE] [--json] [--yes] COMMAND [ARGS]\n"
+        "                [--trace FILE] [--json|--csv] [--yes] COMMAND [ARGS]\n"
         "       gardoctl --list-ports [--json]\n"
         "PORT is COMn:, a number n (COMn:) or a device path such as /dev/ttyUSB0.\n"
         "FILE holds one PORT [LABEL] a line (# comments; - is standard input).\n"
@@ -606,7 +622,9 @@ QString UsageText()
         "  calibration left|right PETROL GAS       stops, writes, applies, starts (asks; --yes)\n"
         "  logs [--out DIR] [--side left|right|both]  the two log files\n"
         "  counters                                meter readings, trigger, thresholds, errors\n"
+        "  records [--side left|right|both]        the fourteen refuelling records per side\n"
         "  start | stop                            start or stop the controller\n"
+        "--csv prints ';'-separated lines with a header line (decimal commas).\n"
         "Exit codes: 0 success, 1 controller error or silence, 2 wrong usage, 3 port not opened.\n"
         "See gardoctl(1).\n");
 }

@@ -27,7 +27,7 @@ enum Exit : int {
     kExitPort = 3,    // the port could not be opened
 };
 
-enum class Verb { Ident, Status, Clock, ClockSet, Counter, ErrorTime, Calibration, Logs, Counters, Start, Stop };
+enum class Verb { Ident, Status, Clock, ClockSet, Counter, ErrorTime, Calibration, Logs, Counters, Records, Start, Stop };
 enum class CounterOp { Count, Set, Reset };
 
 struct Command {
@@ -44,7 +44,7 @@ struct Command {
     // clock set: the value, or "now" taken per port when it is written
     std::optional<lumo::ClockValue> clock;
     std::optional<int> weekday;  // 0 = "Mo"; with "now" only through the date
-    // logs
+    // logs and records: the sides asked for (--side)
     bool logLeft = true;
     bool logRight = true;
     QString outDir;  // empty: "Log" below the current directory (DecodeArgument)
@@ -60,6 +60,7 @@ struct Options {
     int waitMs = 0;  // 0: the serial library's own byte wait
     QByteArray trace;  // the file as the system names it (SystemPath)
     bool json = false;
+    bool csv = false;  // records and values as ';'-separated lines
     bool yes = false;
     bool help = false;
     bool version = false;
@@ -79,6 +80,7 @@ struct PortResult {
     QJsonObject data;  // the values, with "port"; "error" on failure
     int exit = kExitOk;
     QString message;   // for standard error, empty on success
+    QStringList csv;   // records: the CSV lines (without the header)
     QString ident;     // the identification number, when it was read
     QDateTime time;    // when the controller was read (after the probe)
 };

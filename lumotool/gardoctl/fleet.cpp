@@ -1,5 +1,6 @@
 #include "gardoctl/fleet.h"
 
+#include "gardoctl/records_command.h"
 #include "gardoctl/terminal_ui.h"
 
 #include "core/port_info.h"
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
@@ -62,6 +64,7 @@ QJsonObject envelope(const PortResult& r)
                   {QStringLiteral("message"), r.message},
                   {QStringLiteral("time"), IsoTime(r.time)}};
     if (!r.ident.isEmpty()) o[QStringLiteral("ident")] = r.ident;
+    if (!r.csv.isEmpty()) o[QStringLiteral("csv")] = QJsonArray::fromStringList(r.csv);
     return o;
 }
 
@@ -76,6 +79,7 @@ std::optional<PortResult> fromEnvelope(const QByteArray& out)
     r.message = o.value(QStringLiteral("message")).toString();
     r.ident = o.value(QStringLiteral("ident")).toString();
     r.time = QDateTime::fromString(o.value(QStringLiteral("time")).toString(), Qt::ISODate);
+    for (const QJsonValue& line : o.value(QStringLiteral("csv")).toArray()) r.csv << line.toString();
     return r;
 }
 
@@ -139,6 +143,11 @@ public:
         const QString label = options_.labels.value(i);
         if (options_.json) {
             printOut(QString::fromUtf8(QJsonDocument(RecordJson(port, label, r)).toJson(QJsonDocument::Compact)));
+        } else if (options_.csv) {
+            QString prefix;
+            if (several_) prefix = port + QLatin1Char(';') + (labelled_ ? CsvCell(label) + QLatin1Char(';') : QString());
+            const bool records = options_.command.verb == Verb::Records;
+            for (const QString& line : records ? r.csv : CsvFromPlainLines(PlainLines(r.data))) printOut(prefix + line);
         } else {
             QString prefix;
             if (several_) prefix = port + QLatin1Char('\t') + (labelled_ ? label + QLatin1Char('\t') : QString());
@@ -148,6 +157,15 @@ public:
         if (r.exit == kExitOk) ++succeeded_;
         else failures_ << (label.isEmpty() ? port : port + QStringLiteral(" [%1]").arg(label)) + u' ' + oneLine(r.message);
         worst_ = std::max(worst_, r.exit);
+    }
+
+    // --csv: the header line, once before all dispensers.
+    void csvHeader() const
+    {
+        if (!options_.csv) return;
+        const QString columns = several_ ? QStringLiteral("Port;") + (labelled_ ? QStringLiteral("Name;") : QString())
+                                         : QString();
+        printOut(columns + CsvHeader(options_.command.verb == Verb::Records));
     }
 
     // How the run over several dispensers went, on standard error.
@@ -331,6 +349,7 @@ int RunFleet(const Options& options, TerminalUi& ui, const QStringList& argument
         return r.exit;
     }
     Printer printer(options, ui);
+    printer.csvHeader();
     if (options.jobs > 1 && options.ports.size() > 1) {
         runChildren(options, arguments, printer);
     } else {

@@ -15,6 +15,7 @@
 #include "counters/counter_dialog.h"
 #include "logs/log_command.h"
 #include "panel/error_time_dialog.h"
+#include "refuellings/refuelling_dialog.h"
 #include "station/diagnosis_dialog.h"
 #include "station/pump_param_dialog.h"
 
@@ -144,6 +145,14 @@ void MainDialog::OnCounters()
 {
     RunSubDialog([this] {
         CounterDialog dialog(this);
+        return dialog.exec();
+    });
+}
+
+void MainDialog::OnRefuellings()
+{
+    RunSubDialog([this] {
+        RefuellingDialog dialog(this);
         return dialog.exec();
     });
 }

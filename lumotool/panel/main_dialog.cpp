@@ -244,6 +244,8 @@ void MainDialog::buildControls()
     showBox->setObjectName(QStringLiteral("showGroup"));
     auto* logs = button(showBox, QStringLiteral("Log-Dateien"));
     TagControl(logs, kIdLogFiles, "logFiles", QStringLiteral("Log-Dateien"));
+    auto* refuellings = button(showBox, QStringLiteral("Betankungen"));
+    TagControl(refuellings, kIdRefuellings, "refuellings", QStringLiteral("Betankungen"));
     auto* pump = button(showBox, QStringLiteral("Säulenparameter"));
     TagControl(pump, kIdPumpParams, "pumpParams", QStringLiteral("Säulenparameter"));
     auto* counters = button(showBox, QStringLiteral("Zählerstände"));
@@ -255,6 +257,7 @@ void MainDialog::buildControls()
     {
         auto* l = new QVBoxLayout(showBox);
         l->addWidget(logs);
+        l->addWidget(refuellings);  // the log files' records as a picture
         l->addWidget(pump);
         l->addWidget(counters);
         l->addWidget(diagnosisButton_);
@@ -308,8 +311,8 @@ void MainDialog::buildControls()
         counterLeft_, setLeft,     resetLeft,  counterRight_, setRight,  resetRight, hoursLeft_,
         minutesLeft_, changeLeft,  hoursRight_, minutesRight_, changeRight, petrolLeft_, gasLeft_,
         sendLeft_,    petrolRight_, gasRight_,  sendRight_,    timeEdit_, weekday_,    dateEdit_,
-        stop,         start,       logs,       pump,          counters,  diagnosisButton_, cyclicBox_,
-        okButton_};
+        stop,         start,       logs,       refuellings,   pump,      counters,  diagnosisButton_,
+        cyclicBox_,   okButton_};
     for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
     // Commands.
@@ -325,6 +328,7 @@ void MainDialog::buildControls()
     connect(stop, &QPushButton::clicked, this, [this] { OnStopDevice(); });
     connect(pump, &QPushButton::clicked, this, [this] { OnPumpParams(); });
     connect(counters, &QPushButton::clicked, this, [this] { OnCounters(); });
+    connect(refuellings, &QPushButton::clicked, this, [this] { OnRefuellings(); });
     connect(diagnosisButton_, &QPushButton::clicked, this, [this] { OnDiagnosis(); });
     connect(logs, &QPushButton::clicked, this, [this] { OnLogFiles(); });
     // Showing the values blocks these signals, so only the user's changes

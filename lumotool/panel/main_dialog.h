@@ -70,6 +70,7 @@ public:
         kIdPetrolRight = 1069,
         kIdGasRight = 1070,
         kIdSendRight = 1071,
+        kIdRefuellings = 1072,
     };
     // The refresh timer's number and period.
     static constexpr int kTimerId = CyclicRefresh::kTimerId;
@@ -172,6 +173,7 @@ public:
     void OnCounters();
     void OnDiagnosis();
     void OnLogFiles();
+    void OnRefuellings();
 
 public slots:
     // "Beenden": takes the entries with range checks; stays open on a failure.

@@ -132,17 +132,24 @@ void RunPrintJob(QWidget* owner, const QString& documentName, const PageDrawer& 
         showPrintError(owner, kTextNoPrinterDc, MsgIcon::Stop);
         return;
     }
-    const QSize page = device->pagePixels();
-
-    // A document or page that cannot be started is wound up silently.
-    if (device->startDocument(documentName)) {
-        if (QPainter* painter = device->startPage()) {
-            if (drawPage) drawPage(*painter, page);
-            device->endPage();
-        }
-        device->endDocument();
-    }
+    PrintOnDevice(*device, documentName, drawPage);
     // Destroying the device closes the printer.
+}
+
+bool PrintOnDevice(PrintDevice& device, const QString& documentName, const PageDrawer& drawPage)
+{
+    const QSize page = device.pagePixels();
+    bool drawn = false;
+    // A document or page that cannot be started is wound up silently.
+    if (device.startDocument(documentName)) {
+        if (QPainter* painter = device.startPage()) {
+            if (drawPage) drawPage(*painter, page);
+            drawn = true;
+            device.endPage();
+        }
+        device.endDocument();
+    }
+    return drawn;
 }
 
 }  // namespace lumo

@@ -71,6 +71,13 @@ void installPrinters(PrinterSeam* seam);
 // The page-drawing step: painter and page size in device pixels.
 using PageDrawer = std::function<void(QPainter& painter, const QSize& pagePixels)>;
 
+// The document steps on a device whose drawing surface exists: start the
+// document under its name and a page, let drawPage draw it, end both. A
+// document or page that cannot be started is wound up silently; returns
+// whether the page was drawn. RunPrintJob ends with these steps, and a file
+// export runs them on a PDF device.
+bool PrintOnDevice(PrintDevice& device, const QString& documentName, const PageDrawer& drawPage);
+
 // Runs one printout on the first printer of the list (not the system's
 // default). owner owns the message boxes.
 void RunPrintJob(QWidget* owner, const QString& documentName, const PageDrawer& drawPage);

@@ -192,5 +192,24 @@ TEST_F(FleetTest, ListPortsShowsTheEntriesAndTalksToNoController)
     EXPECT_EQ(Frames(), 0u);
 }
 
+TEST_F(FleetTest, RecordsAsCsvComeOutTheSameFromChildProcesses)
+{
+    const QString list = dir_.filePath("dispensers");
+    ASSERT_TRUE(WriteFile(list, "4 Nord;West\n5\n"));
+    const Outcome serial = RunGardoctl({"--ports-from", list, "--csv", "records", "--side", "right"}, dir_.path());
+    ASSERT_EQ(serial.exit, 0) << serial.err.toStdString();
+    const Outcome parallel =
+        RunGardoctl({"--ports-from", list, "--jobs", "2", "--csv", "records", "--side", "right"}, dir_.path());
+    ASSERT_EQ(parallel.exit, 0) << parallel.err.toStdString();
+    EXPECT_EQ(parallel.out, serial.out);
+
+    const QList<QByteArray> lines = serial.out.split('\n');
+    ASSERT_EQ(lines.size(), 1 + 2 * 14 + 1);
+    EXPECT_EQ(lines[0], "Port;Name;Seite;Nr.;Datum und Uhrzeit;Fl\xC3\xBCssigkeit ml;Gas ml;Verh\xC3\xA4ltnis %;GNL;GEL;ZPFr;ZVSp;leer");
+    EXPECT_TRUE(lines[1].startsWith("COM4:;\"Nord;West\";rechts;14;")) << lines[1].constData();
+    EXPECT_TRUE(lines[15].startsWith("COM5:;;rechts;14;")) << lines[15].constData();
+    EXPECT_TRUE(lines[28].startsWith("COM5:;;rechts;1;")) << lines[28].constData();
+}
+
 }  // namespace
 }  // namespace lumo

@@ -308,6 +308,72 @@ TEST_F(GardoctlTest, ExitCodesForSilenceMissingPortsAndUsage)
     EXPECT_EQ(sim_->frameCount(), 0u);
 }
 
+TEST_F(GardoctlTest, RecordsAsJsonAndCsvOnlyRead)
+{
+    const uint8_t figures[6] = {10, 255, 0, 0, 0, 0};
+    sim_->poke(Area::Program, 1190, figures);
+    const uint8_t good[16] = {0x10, 0x27, 0, 0, 0x7A, 0x26, 0, 0, 0, 0x05, 9, 45, 13, 24, 12, 5};  // 98.5 %
+    const uint8_t noLiquid[16] = {0, 0, 0, 0, 0xF4, 0x01, 0, 0, 0, 0, 9, 45, 13, 24, 12, 5};
+    const uint8_t noDate[16] = {0xE8, 0x03, 0, 0, 0xE8, 0x03, 0, 0, 0, 0, 0, 0, 12, 30, 2, 26};  // 30.02.
+    sim_->poke(Area::Program, 1216, good);        // left row 14
+    sim_->poke(Area::Program, 1232, noLiquid);    // left row 13
+    sim_->poke(Area::Program, 1248, noDate);      // left row 12
+    for (uint32_t a = 1648; a < 1664; ++a) sim_->pokeByte(Area::Program, a, 0xFF);  // right row 1 erased
+    sim_->pokeByte(Area::Program, 1641, 0x30);   // right row 2: Q1 and Q2 of the right side
+    sim_->clearLog();
+
+    const QJsonObject o = Json(RunGardoctl({"--port", port_, "--json", "records"}));
+    EXPECT_EQ(o["errorThresholdPercent"].toObject(), (QJsonObject{{"left", 10}, {"right", 255}}));
+    const QJsonArray records = o["records"].toArray();
+    ASSERT_EQ(records.size(), 28);
+    const QJsonObject first = records[0].toObject();
+    EXPECT_EQ(first.keys(), (QStringList{"empty", "gasMl", "liquidMl", "outputs", "ratioPercent", "row", "side", "time"}));
+    EXPECT_EQ(first["side"].toString(), "left");
+    EXPECT_EQ(first["row"].toInt(), 14);
+    EXPECT_EQ(first["liquidMl"].toInt(), 10000);
+    EXPECT_EQ(first["gasMl"].toInt(), 9850);
+    EXPECT_EQ(first["ratioPercent"].toDouble(), 98.5);
+    EXPECT_EQ(first["time"].toString(), "2005-12-24T13:45:09");
+    EXPECT_EQ(first["outputs"].toObject(), (QJsonObject{{"GNL", true}, {"GEL", false}, {"ZPFr", true}, {"ZVSp", false}}));
+    EXPECT_FALSE(first["empty"].toBool());
+    const QJsonObject zero = records[1].toObject();
+    EXPECT_TRUE(zero["ratioPercent"].isNull());
+    EXPECT_TRUE(zero["empty"].toBool());
+    EXPECT_EQ(zero["gasMl"].toInt(), 500);
+    const QJsonObject bad = records[2].toObject();
+    EXPECT_TRUE(bad["time"].isNull());
+    EXPECT_TRUE(bad["empty"].toBool());
+    EXPECT_EQ(bad["ratioPercent"].toDouble(), 100.0);
+    const QJsonObject erased = records[27].toObject();
+    EXPECT_EQ(erased["side"].toString(), "right");
+    EXPECT_EQ(erased["row"].toInt(), 1);
+    EXPECT_TRUE(erased["time"].isNull());
+    EXPECT_TRUE(erased["empty"].toBool());
+    EXPECT_TRUE(records[26]["outputs"]["GNL"].toBool() && records[26]["outputs"]["GEL"].toBool());
+
+    // CSV: the header once, one line per record; two ports put the port in front.
+    const Outcome csv = RunGardoctl({"--port", port_, "--csv", "records", "--side", "left"});
+    ASSERT_EQ(csv.exit, 0) << csv.err.toStdString();
+    const QList<QByteArray> lines = csv.out.split('\n');
+    ASSERT_EQ(lines.size(), 1 + 14 + 1);
+    EXPECT_EQ(lines[0], "Seite;Nr.;Datum und Uhrzeit;Flüssigkeit ml;Gas ml;Verhältnis %;GNL;GEL;ZPFr;ZVSp;leer");
+    EXPECT_EQ(lines[1], "links;14;24.12.2005 13:45:09;10000;9850;98,5;1;0;1;0;0");
+    EXPECT_EQ(lines[2], "links;13;;;;;;;;;1");
+    EXPECT_TRUE(lines[14].startsWith("links;1;"));
+    test::SimLink other;
+    ASSERT_TRUE(other.start(kOtherPort));
+    const Outcome two = RunGardoctl({"--port", port_, "--port", other.portName(), "--csv", "counters"});
+    EXPECT_TRUE(two.out.startsWith("Port;Schlüssel;Wert\n" + port_.toUtf8() + ";errorValue.left;0,00\n")) << two.out.constData();
+
+    // Lines for people: numbered records, the ratio with its decimal.
+    const Outcome plain = RunGardoctl({"--port", port_, "records", "--side", "left"});
+    EXPECT_TRUE(plain.out.contains("\nrecords.1.ratioPercent=98.5\nrecords.1.row=14\nrecords.1.side=left\n"))
+        << plain.out.constData();
+
+    for (const auto& f : sim_->frames()) EXPECT_EQ(f.request.at(1), 0x80) << "not a program read";
+    EXPECT_EQ(RunGardoctl({"--port", port_, "--json", "--csv", "records"}).exit, 2);
+}
+
 TEST_F(GardoctlTest, PortFormsOfTheHelpAndOneDispenserNamedTwiceIsServedOnce)
 {
     // Every form the help names reaches the controller; COM names ignore

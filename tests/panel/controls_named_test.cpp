@@ -30,12 +30,17 @@
 #include "logs/wait_dialog.h"
 #define LUMO_HAVE_WAIT_DIALOG 1
 #endif
+#if __has_include("refuellings/refuelling_dialog.h")
+#include "refuellings/refuelling_dialog.h"
+#define LUMO_HAVE_REFUELLING_DIALOG 1
+#endif
 #if __has_include("logs/side_select_dialog.h")
 #include "logs/side_select_dialog.h"
 #define LUMO_HAVE_SIDE_SELECT_DIALOG 1
 #endif
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QComboBox>
@@ -104,6 +109,9 @@ std::vector<DialogCase> dialogCases()
 #ifdef LUMO_HAVE_SIDE_SELECT_DIALOG
         {"SideSelectDialog", make<SideSelectDialog>},
 #endif
+#ifdef LUMO_HAVE_REFUELLING_DIALOG
+        {"RefuellingDialog", make<RefuellingDialog>},
+#endif
     };
     return cases;
 }
@@ -113,12 +121,12 @@ bool isInteractive(const QWidget* w)
     return qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLineEdit*>(w) ||
            qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const QComboBox*>(w) ||
            qobject_cast<const QAbstractSlider*>(w) || qobject_cast<const QPlainTextEdit*>(w) ||
-           qobject_cast<const QTextEdit*>(w);
+           qobject_cast<const QTextEdit*>(w) || qobject_cast<const QAbstractItemView*>(w);
 }
 
 // The dialog's own controls: interactive widgets that are not the inner
 // parts of another control (the line edit inside a date field or an
-// editable combo box, a combo box's list).
+// editable combo box, a combo box's list, a table's scroll bars).
 std::vector<QWidget*> controlsOf(QDialog& dialog)
 {
     std::vector<QWidget*> out;
