@@ -104,6 +104,10 @@ bool Ser2net::start(const std::string& device, int baud)
         ADD_FAILURE() << "ser2net does not listen on " << rfcPort_ << " and " << rawPort_;
         return false;
     }
+    // Each probe above made ser2net open the device and close it again when
+    // the probe left; until that is done a new client is turned away with
+    // "Port already in use" (whose "P" reads as a rejected command).
+    QThread::msleep(500);
     return true;
 }
 
