@@ -23,6 +23,8 @@
 
 #include <gtest/gtest.h>
 
+#include "gardoctl/run_gardoctl.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <termios.h>
@@ -40,30 +42,8 @@ using test::Ser2net;
 
 constexpr int kRemotePort = 5;  // COM5 names the remote line
 
-struct Outcome {
-    int exit = -1;
-    QByteArray out;
-    QString err;
-};
-
-Outcome RunGardoctl(const QStringList& args, const QString& dir = QDir::tempPath())
-{
-    QProcess p;
-    p.setWorkingDirectory(dir);
-    p.setStandardInputFile(QProcess::nullDevice());
-    p.start(QStringLiteral(GARDOCTL_PATH), args);
-    Outcome o;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        ADD_FAILURE() << "gardoctl did not end: " << args.join(u' ').toStdString();
-        return o;
-    }
-    o.exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    o.out = p.readAllStandardOutput();
-    o.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return o;
-}
+using test::Outcome;
+using test::RunGardoctl;
 
 QString EntryPath(int port) { return QString::fromLocal8Bit(qgetenv("SERLINK_PORTS_DIR")) + QStringLiteral("/COM%1").arg(port); }
 
