@@ -35,9 +35,11 @@ public:
     // "Kommunikations-Fehler" box for the code: stop icon, one OK button,
     // modal over the whole application. Returns when the box is closed.
     static void ShowCommError(int32_t status);
-    // The German text for a status code ("Unbekannter Fehler!" for any code
-    // without its own text).
+    // The text for a status code in the language in use ("Unbekannter
+    // Fehler!" for any code without its own text).
     static QString CommErrorText(int32_t status);
+    // The caption of that box, in the language in use.
+    static QString CommErrorCaption();
 
 private:
     static int32_t checked(int32_t status);

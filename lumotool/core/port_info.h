@@ -15,6 +15,7 @@
 #include "port_names.h"
 #endif
 
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 
@@ -51,6 +52,8 @@ struct OpenDiagnosis {
 };
 
 class PortInfo {
+    Q_DECLARE_TR_FUNCTIONS(lumo::PortInfo)
+
 public:
     // The ports folder in force.
     static QString PortsDir();

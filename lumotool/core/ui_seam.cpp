@@ -1,7 +1,9 @@
+#include "core/language.h"
 #include "core/ui_seam.h"
 
 #include "core/title_width.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -39,8 +41,8 @@ public:
             box.setDefaultButton(QMessageBox::Yes);
             box.setEscapeButton(QMessageBox::No);
             // German captions whether or not a Qt translation is installed.
-            box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ja"));
-            box.button(QMessageBox::No)->setText(QStringLiteral("&Nein"));
+            box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("lumo::UiSeam", "&Ja"));
+            box.button(QMessageBox::No)->setText(QCoreApplication::translate("lumo::UiSeam", "&Nein"));
         } else {
             box.setStandardButtons(QMessageBox::Ok);
             box.setDefaultButton(QMessageBox::Ok);
@@ -99,7 +101,7 @@ bool askYesNo(const QString& text, QWidget* parent)
 {
     Message m;
     m.text = text;
-    m.caption = kQuestionCaption;
+    m.caption = Translated("lumo::UiSeam", kQuestionCaption);
     m.icon = MsgIcon::Question;
     m.buttons = MsgButtons::YesNo;
     m.parent = parent;

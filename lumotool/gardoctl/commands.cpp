@@ -304,7 +304,8 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
     const QCommandLineOption side(QStringLiteral("side"), {}, QStringLiteral("side"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringLiteral("version"));
-    p.addOptions({port, baud, wait, trace, json, yes, out, side, help, version});
+    const QCommandLineOption language(QStringLiteral("language"), {}, QStringLiteral("language"));
+    p.addOptions({port, baud, wait, trace, json, yes, out, side, help, version, language});
     if (!p.parse(QStringList{QStringLiteral("gardoctl")} + arguments)) {
         *error = p.errorText();
         return false;
@@ -312,6 +313,13 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
     options->help = p.isSet(help);
     options->version = p.isSet(version);
     if (options->help || options->version) return true;
+    if (p.isSet(language)) {
+        options->language = lumo::ParseLanguage(p.value(language));
+        if (!options->language) {
+            *error = QStringLiteral("--language: de or en");
+            return false;
+        }
+    }
 
     options->json = p.isSet(json);
     options->yes = p.isSet(yes);
@@ -386,7 +394,7 @@ PortResult RunOnPort(const Options& options, const QString& port)
         bool staysStopped = false;  // "Gerät starten?" answered No
         panel.ask = [&ui, &staysStopped](const QString& question) {
             const bool yes = ui.ask(question);
-            staysStopped = !yes && question == QStringLiteral("Gerät starten?");
+            staysStopped = !yes && question == session::ControlPanel::StartQuestion();
             return yes;
         };
         ClockValue clock;
@@ -480,7 +488,7 @@ QString UsageText()
 {
     return QStringLiteral(
         "Usage: gardoctl --port PORT [--port PORT ...] [--baud N] [--wait MS] [--trace FILE] [--json] [--yes]\n"
-        "                COMMAND [ARGS]\n"
+        "                [--language de|en] COMMAND [ARGS]\n"
         "PORT is COMn:, a number n (COMn:) or a device path such as /dev/ttyUSB0.\n"
         "Commands:\n"
         "  ident                                   identification number\n"

@@ -5,6 +5,7 @@
 // standard error. The exit code is the worst of all ports.
 #include "gardoctl/commands.h"
 #include "gardoctl/terminal_ui.h"
+#include "core/language.h"
 #include "lumo_version.h"
 
 #include <QGuiApplication>
@@ -55,6 +56,8 @@ int main(int argc, char** argv)
         std::printf("gardoctl %s\n", LUMO_VERSION);
         return gardoctl::kExitOk;
     }
+    // The controller's messages in the language asked for, else the desktop's.
+    lumo::UseLanguageFor(options.language);
     // The libraries read the trace target when the port opens.
     if (!options.trace.isEmpty()) qputenv("SERLINK_TRACE", options.trace.toLocal8Bit());
 

@@ -5,6 +5,7 @@
 #include "session/reads.h"
 #include "station/station_database.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,7 +25,7 @@ namespace lumo {
 namespace {
 
 const QString kLogDirectory = QStringLiteral("Log");
-const QString kFileErrorCaption = QStringLiteral("Fehler");
+const char* const kFileErrorCaption = QT_TRANSLATE_NOOP("lumo::LogWriter", "Fehler");
 // The system's error text is shown in at most this many characters.
 constexpr int kMaxErrorText = 127;
 
@@ -45,7 +46,7 @@ private:
 void ShowFileError(const QString& description, QWidget* owner) {
     Message message;
     message.text = description.left(kMaxErrorText);
-    message.caption = kFileErrorCaption;
+    message.caption = QCoreApplication::translate("lumo::LogWriter", kFileErrorCaption);
     message.icon = MsgIcon::Stop;
     message.parent = owner;
     ui().showMessage(message);

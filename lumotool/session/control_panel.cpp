@@ -142,7 +142,7 @@ int32_t ControlPanel::SendCalibration(Side side, uint32_t petrol, uint32_t gas)
     };
     auto question = [this](const QString& text) { return ask ? ask(text) : askYesNo(text); };
     const auto bytes = EncodeCalibrationPair(petrol, gas);
-    if (!question(QStringLiteral("Gerät stoppen?"))) return 0;
+    if (!question(tr("Gerät stoppen?"))) return 0;
     talking(true);
     int32_t s = link_.StopDevice();
     if (s == 0) s = link_.WriteProgram(map::CalibrationWriteAddress(side), map::kCalibrationWriteLength, bytes.data());
@@ -157,7 +157,7 @@ int32_t ControlPanel::SendCalibration(Side side, uint32_t petrol, uint32_t gas)
         if (gui) QGuiApplication::restoreOverrideCursor();
     }
     talking(false);
-    if (s != 0 || !question(QStringLiteral("Gerät starten?"))) return s;
+    if (s != 0 || !question(StartQuestion())) return s;
     talking(true);
     s = link_.StartDevice();
     talking(false);

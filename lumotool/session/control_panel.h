@@ -12,6 +12,7 @@
 #include "core/device_map.h"
 #include "session/reads.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QString>
 #include <QTime>
@@ -47,6 +48,8 @@ std::array<uint8_t, 7> MergeClock(ClockChange change, const ClockValue& fresh, i
                                   const QDate& fieldDate, const QTime& fieldTime);
 
 class ControlPanel {
+    Q_DECLARE_TR_FUNCTIONS(lumo::ControlPanel)
+
 public:
     explicit ControlPanel(DeviceLink& link) : link_(link) {}
 
@@ -83,6 +86,8 @@ public:
     // starten?" and on Yes starts it. Returns the first failed status (0
     // also when the user said No).
     int32_t SendCalibration(Side side, uint32_t petrol, uint32_t gas);
+    // The closing question of that step, in the language in use.
+    static QString StartQuestion() { return tr("Gerät starten?"); }
     int32_t StartDevice() { return link_.StartDevice(); }
     int32_t StopDevice() { return link_.StopDevice(); }
 

@@ -137,7 +137,7 @@ void RemoveStaleTemporaries(const QString& filePath) {
 
 // Caption of the program's own notices.
 const QString kAppCaption = QStringLiteral("Mavik_Lumo 05");
-const QString kFileErrorCaption = QStringLiteral("Fehler");
+const char* const kFileErrorCaption = QT_TRANSLATE_NOOP("lumo::StationDatabase", "Fehler");
 constexpr int kMaxErrorText = 127;
 
 }  // namespace
@@ -164,7 +164,7 @@ QString StationDatabase::DefaultFilePath() {
 void StationDatabase::showFileError(const QString& description) {
     Message message;
     message.text = description.left(kMaxErrorText);
-    message.caption = kFileErrorCaption;
+    message.caption = tr(kFileErrorCaption);
     message.icon = MsgIcon::Stop;
     ui().showMessage(message);
 }
@@ -188,7 +188,7 @@ bool StationDatabase::readFile(QByteArray& text, QString& error, bool& missing) 
 int StationDatabase::LoadRecord(const QString& id) {
     if (id.isEmpty()) {
         Message message;
-        message.text = QStringLiteral("Fehler beim Lesen der Parameter");
+        message.text = tr("Fehler beim Lesen der Parameter");
         message.caption = kAppCaption;
         ui().showMessage(message);
         return 0;

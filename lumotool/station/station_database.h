@@ -20,6 +20,7 @@
 // back unchanged.
 #pragma once
 
+#include <QCoreApplication>
 #include <QByteArray>
 #include <QString>
 
@@ -91,6 +92,8 @@ QByteArray BuildRecord(const RecordValues& values);
 // only where the folder lets no temporary file be created is the file
 // written in place.
 class StationDatabase {
+    Q_DECLARE_TR_FUNCTIONS(lumo::StationDatabase)
+
 public:
     // Works on the file at DefaultFilePath().
     StationDatabase();
