@@ -1,5 +1,6 @@
 #include "logs/side_select_dialog.h"
 #include "core/control_tag.h"
+#include "core/title_width.h"
 
 #include <QButtonGroup>
 #include <QFrame>
@@ -58,6 +59,9 @@ SideSelectDialog::SideSelectDialog() : QDialog(nullptr) {
     layout->addWidget(group);
     layout->addWidget(separator);
     layout->addLayout(buttonRow);
+    // The whole title in the title bar, also where the question is shorter
+    // than the title (in English).
+    FitTitle(this);
 }
 
 void SideSelectDialog::accept() {

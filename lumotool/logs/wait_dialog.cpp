@@ -1,5 +1,6 @@
 #include "logs/wait_dialog.h"
 #include "core/control_tag.h"
+#include "core/title_width.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -28,6 +29,8 @@ WaitDialog::WaitDialog() : QDialog(nullptr) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(message_);
     layout->addWidget(progress_);
+    // The whole title in the title bar, in every language.
+    FitTitle(this);
     setMinimumWidth(260);
 }
 

@@ -32,6 +32,18 @@ namespace {
 QString g_out;
 int g_failures = 0;
 
+bool framed(const QWidget* window)
+{
+    return window->frameGeometry().top() < window->geometry().top();
+}
+
+// Drawn and framed by the window manager (up to 6 s).
+void settle(QWidget* window)
+{
+    QTest::qWait(600);
+    for (int i = 0; i < 60 && !framed(window); ++i) QTest::qWait(100);
+}
+
 void shoot(QWidget* window, const char* name)
 {
     const QString path = g_out + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png");
@@ -43,9 +55,17 @@ void shoot(QWidget* window, const char* name)
     std::printf("%s\n", qPrintable(path));
 }
 
+// Later, from the event loop: a window that the click opens runs its own
+// event loop, and the pilot's timer does not fire again inside its own
+// handler.
+void later(std::function<void()> act)
+{
+    QTimer::singleShot(0, qApp, std::move(act));
+}
+
 void click(QWidget* window, int id)
 {
-    if (auto* b = qobject_cast<QAbstractButton*>(lumo::FindControl(window, id))) b->click();
+    if (auto* b = qobject_cast<QAbstractButton*>(lumo::FindControl(window, id))) later([b] { b->click(); });
 }
 
 // What to do with the next modal window of a kind: take its picture after
@@ -54,7 +74,7 @@ void click(QWidget* window, int id)
 struct Pilot {
     int mainVisits = 0;
     QWidget* seen = nullptr;
-    int settle = 0;
+    int ticks = 0;
 
     void step()
     {
@@ -62,12 +82,20 @@ struct Pilot {
         if (!modal) return;
         if (modal != seen) {
             seen = modal;
-            settle = 0;
+            ticks = 0;
         }
-        if (++settle < 4) return;  // 4 ticks of 150 ms: drawn and framed
+        // Drawn (4 ticks of 150 ms) and framed by the window manager (up
+        // to 6 s more).
+        ++ticks;
+        if (ticks < 4 || (!framed(modal) && ticks < 40)) return;
         seen = nullptr;
+        if (qobject_cast<lumo::WaitDialog*>(modal)) return;  // taken on its own
         if (auto* port = qobject_cast<lumo::PortDialog*>(modal)) {
-            qobject_cast<QLineEdit*>(lumo::FindControl(port, lumo::PortDialog::kIdPort))->setText(QStringLiteral("7"));
+            auto* edit = qobject_cast<QLineEdit*>(lumo::FindControl(port, lumo::PortDialog::kIdPort));
+            if (edit->text() != QLatin1String("7")) {
+                edit->setText(QStringLiteral("7"));  // on the screen by the next picture
+                return;
+            }
             shoot(port, "port");
             click(port, lumo::PortDialog::kIdTry);
         } else if (auto* main = qobject_cast<lumo::MainDialog*>(modal)) {
@@ -77,23 +105,28 @@ struct Pilot {
             case 2: click(main, lumo::MainDialog::kIdDiagnosis); break;
             case 3: click(main, lumo::MainDialog::kIdChangeTimeLeft); break;
             case 4: click(main, lumo::MainDialog::kIdLogFiles); break;
-            case 5: main->ShowAboutBox(); break;
-            case 6: click(main, lumo::MainDialog::kIdStop); break;
-            default: main->reject(); break;
+            case 5: later([main] { main->ShowAboutBox(); }); break;
+            case 6: click(main, lumo::MainDialog::kIdSendLeft); break;  // asks first
+            default: later([main] { main->reject(); }); break;
             }
         } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            shoot(box, box->icon() == QMessageBox::Question ? "question" : "message");
-            box->done(QMessageBox::No);
+            // The question; another box (a fresh data folder has no
+            // station file yet) is only closed.
+            if (box->icon() == QMessageBox::Question) shoot(box, "question");
+            later([box] { box->done(QMessageBox::No); });
         } else {
-            // The windows opened from the main dialog, by their object names.
+            // The windows opened from the main dialog, by their classes.
             static const std::map<QString, const char*> names = {
-                {QStringLiteral("CounterDialog"), "counter"},     {QStringLiteral("PumpParamDialog"), "pump_param"},
-                {QStringLiteral("DiagnosisDialog"), "diagnosis"}, {QStringLiteral("ErrorTimeDialog"), "error_time"},
-                {QStringLiteral("SideSelectDialog"), "side_select"}, {QStringLiteral("AboutDialog"), "about"},
+                {QStringLiteral("lumo::CounterDialog"), "counter"},
+                {QStringLiteral("lumo::PumpParamDialog"), "pump_param"},
+                {QStringLiteral("lumo::DiagnosisDialog"), "diagnosis"},
+                {QStringLiteral("lumo::ErrorTimeDialog"), "error_time"},
+                {QStringLiteral("lumo::SideSelectDialog"), "side_select"},
+                {QStringLiteral("lumo::AboutDialog"), "about"},
             };
-            const auto name = names.find(modal->objectName());
+            const auto name = names.find(QString::fromLatin1(modal->metaObject()->className()));
             shoot(modal, name != names.end() ? name->second : "unknown");
-            if (auto* d = qobject_cast<QDialog*>(modal)) d->reject();
+            if (auto* d = qobject_cast<QDialog*>(modal)) later([d] { d->reject(); });
         }
     }
 };
@@ -116,20 +149,22 @@ int main(int argc, char** argv)
     // The login, on its own.
     {
         lumo::LoginDialog login;
-        QTimer::singleShot(600, &login, [&login] {
+        QTimer::singleShot(0, &login, [&login] {
+            settle(&login);
             shoot(&login, "login");
             login.reject();
         });
         login.exec();
     }
-    // The wait message while the log files are written.
+    // The wait message while the log files are written (on its own: the
+    // program shows it without an event loop).
     {
         lumo::WaitDialog wait;
         wait.SetText(QCoreApplication::translate("lumo::LogCommand",
                                                  "Bitte warten Sie einen Moment!\nDie Log-Dateien werden erstellt."));
         wait.Create(nullptr, 10);
         wait.SetProgress(4);
-        for (int i = 0; i < 20; ++i) QTest::qWait(30);
+        settle(&wait);
         shoot(&wait, "wait");
         wait.DestroyWindow();
     }

@@ -5,6 +5,7 @@
 #include "core/device_link.h"
 #include "core/language.h"
 #include "core/login_dialog.h"
+#include "core/title_width.h"
 #include "core/trace_control.h"
 #include "core/ui_seam.h"
 #include "counters/counter_dialog.h"
@@ -254,7 +255,8 @@ TEST_F(UiLanguage, EveryTextOfEveryWindowHasItsEnglishText)
 }
 
 // The longer English texts fit: no label, button or group title is cut,
-// and the window is wide enough for its title.
+// and the window is wide enough for its title (the window manager shortens
+// a title that does not fit).
 TEST_F(UiLanguage, EnglishTextsFitTheirControls)
 {
     for (Language language : {Language::English, Language::German}) {
@@ -264,6 +266,8 @@ TEST_F(UiLanguage, EnglishTextsFitTheirControls)
             d->show();
             QApplication::processEvents();
             const std::string where = std::string(w.name) + (language == Language::English ? " (en)" : " (de)");
+            // Room for the whole title in the title bar.
+            EXPECT_GE(d->width(), TitleWidth(d.get())) << where << " title \"" << d->windowTitle().toStdString() << "\"";
             for (QWidget* c : d->findChildren<QWidget*>()) {
                 if (!c->isVisibleTo(d.get())) continue;
                 auto* label = qobject_cast<QLabel*>(c);
