@@ -14,6 +14,16 @@
 
 #include "gardosim/simulator.h"
 
+// Points the ports folder, the per-user data folder and the runtime folder
+// below root (ports folder made), so that a benchmark touches nothing of the
+// user's.
+inline void UsePrivateFolders(const std::string& root) {
+    ::setenv("SERLINK_PORTS_DIR", (root + "/ports").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", root.c_str(), 1);
+    std::filesystem::create_directories(root + "/ports");
+}
+
 struct Figures {
     double mean = 0, median = 0, min = 0, max = 0;
 };

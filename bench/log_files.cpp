@@ -60,12 +60,8 @@ int main(int argc, char** argv) {
     // receives "Log".
     QTemporaryDir work;
     if (!work.isValid()) return 1;
-    const QByteArray root = work.path().toLocal8Bit();
-    ::setenv("SERLINK_PORTS_DIR", (root + "/ports").constData(), 1);
-    ::setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);
-    ::setenv("XDG_RUNTIME_DIR", root.constData(), 1);
+    UsePrivateFolders(work.path().toStdString());
     if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QDir().mkpath(work.path() + "/ports");
     QDir().mkpath(work.path() + "/data/Mavik");
     QDir::setCurrent(work.path());
 

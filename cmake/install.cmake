@@ -18,6 +18,8 @@ set(LUMO_REDUCED_LIBDIR ${CMAKE_INSTALL_LIBDIR}/gardolink-reduced)
 set(LUMO_DESKTOP_ID de.mavik.lumotool)
 set(LUMO_RELEASE_DATE 2026-12-08)
 set(LUMO_RELEASE_DATE_RFC2822 "Tue, 08 Dec 2026 12:00:00 +0000")
+# systemd units below the prefix: /usr/lib/systemd/system for the package.
+set(LUMO_SYSTEMD_UNIT_DIR lib/systemd/system)
 set(LUMO_MAINTAINER "Mavik Elektronik Technischer Kundendienst <service@mavik.de>")
 
 # Windows: the DLLs and headers, nothing of the Linux desktop.
@@ -133,6 +135,14 @@ if(TARGET gardoctl)
   endif()
   install(TARGETS gardoctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT lumotool)
   lumo_install_man(gardoctl.1 lumotool)
+  # The nightly collection of the log files of /etc/lumotool/dispensers: a
+  # systemd service and timer, installed, not enabled (nothing here or in
+  # the package enables them).
+  set(LUMO_GARDOCTL ${CMAKE_INSTALL_FULL_BINDIR}/gardoctl)
+  configure_file(${LUMO_PACKAGING_DIR}/lumotool-logs.service.in
+    ${PROJECT_BINARY_DIR}/packaging/lumotool-logs.service @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/lumotool-logs.service ${LUMO_PACKAGING_DIR}/lumotool-logs.timer
+    DESTINATION ${LUMO_SYSTEMD_UNIT_DIR} COMPONENT lumotool)
 endif()
 
 include(${CMAKE_CURRENT_LIST_DIR}/package.cmake)

@@ -63,7 +63,10 @@ station data. The user interface is in German.
 .
 The package holds the program, its serial port library serlink, the
 controller's protocol library gardolink in its full and (in a private
-folder) its reduced configuration, and a demo pair of Access databases.")
+folder) its reduced configuration, a demo pair of Access databases, the
+command-line companion gardoctl, and a systemd service and timer
+(lumotool-logs.timer, installed but not enabled) that collect the log files
+of the dispensers listed in /etc/lumotool/dispensers every night.")
 
 set(CPACK_DEBIAN_GARDOSIM_PACKAGE_NAME gardosim)
 set(CPACK_DEBIAN_GARDOSIM_PACKAGE_SECTION electronics)

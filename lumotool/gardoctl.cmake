@@ -4,6 +4,8 @@ add_executable(gardoctl
   ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/main.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/commands.h
   ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/commands.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/fleet.h
+  ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/fleet.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/terminal_ui.h
   ${CMAKE_CURRENT_SOURCE_DIR}/gardoctl/terminal_ui.cpp)
 target_link_libraries(gardoctl PRIVATE lumo_app linktrace)

@@ -20,12 +20,19 @@ constexpr uint8_t kStation = GARDOLINK_STATION;
 constexpr const char* kSource = "gardolink";
 
 // serlink's module port, seen through the transaction layer's interface.
+// One for the process, as the port is: it keeps whether the line is
+// unsettled from one transaction to the next, and the baud rate the port was
+// opened with.
 class SerlinkPort final : public gardo::SerialLayer {
 public:
     int32_t isDataAvailable() override { return IsDataAvailable(); }
     int32_t readByte(uint8_t* dest) override { return ReadByte(dest); }
     int32_t writeByte(uint8_t b) override { return WriteByte(b); }
+    int64_t byteMicros() override { return byte_micros(baud > 0 ? baud : kSlowestBaud); }
+
+    int32_t baud = 0;  // 0 while not known (a handle set from outside)
 };
+SerlinkPort g_port;
 
 bool valid(serlink_handle_t h) { return h != SERLINK_INVALID_HANDLE; }
 
@@ -67,22 +74,19 @@ int32_t transaction(gardo::Cmd code, int32_t address, int32_t count, Run run) {
 
 int32_t short_cmd(gardo::Cmd code) {
     return transaction(code, 0, 0, [code](gardo::Record& rec) {
-        SerlinkPort port;
-        return gardo::short_command(port, kStation, static_cast<uint8_t>(code), rec);
+        return gardo::short_command(g_port, kStation, static_cast<uint8_t>(code), rec);
     });
 }
 
 int32_t read_cmd(gardo::Cmd code, int32_t address, int32_t count, uint8_t* dest) {
     return transaction(code, address, count, [=](gardo::Record& rec) {
-        SerlinkPort port;
-        return gardo::read_transaction(port, kStation, static_cast<uint8_t>(code), address, count, dest, rec);
+        return gardo::read_transaction(g_port, kStation, static_cast<uint8_t>(code), address, count, dest, rec);
     });
 }
 
 int32_t write_cmd(gardo::Cmd code, int32_t address, int32_t count, const uint8_t* src) {
     return transaction(code, address, count, [=](gardo::Record& rec) {
-        SerlinkPort port;
-        return gardo::write_transaction(port, kStation, static_cast<uint8_t>(code), address, count, src, rec);
+        return gardo::write_transaction(g_port, kStation, static_cast<uint8_t>(code), address, count, src, rec);
     });
 }
 
@@ -97,6 +101,10 @@ int32_t InitCommunication(const char* port, int32_t baud) {
     const int32_t rc = Init_Serlink(port, baud);
     if (opening) configure_trace(start);
     if (rc != 0) return rc;
+    if (opening) {
+        g_port.baud = baud;
+        g_port.unsettled = false;
+    }
     if (serlink_handle_t h = Get_COM_Handle(); valid(h)) {
         gardo::set_line(h, gardo::Line::SetRts);
         gardo::set_line(h, gardo::Line::ClearDtr);
@@ -120,7 +128,11 @@ int32_t CloseCommunication(void) {
 #if !defined(GARDOLINK_REDUCED)
 int32_t Change_Wait_Time(int32_t ms) { return static_cast<int32_t>(Set_Wait_Time(static_cast<uint32_t>(ms))); }
 serlink_handle_t Read_COM_Handle(void) { return Get_COM_Handle(); }
-serlink_handle_t GARDOLINK_STDCALL Write_COM_Handle(serlink_handle_t handle) { return Set_COM_Handle(handle); }
+serlink_handle_t GARDOLINK_STDCALL Write_COM_Handle(serlink_handle_t handle) {
+    // A port opened elsewhere: its baud rate is not known here.
+    g_port.baud = 0;
+    return Set_COM_Handle(handle);
+}
 #endif
 
 int32_t Start(void) { return short_cmd(gardo::Cmd::Start); }

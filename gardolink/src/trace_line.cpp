@@ -81,6 +81,11 @@ std::string transaction_line(uint8_t code, int32_t address, int32_t count, const
     if (rec.flush_code != 0) {
         s += " input flush failed (" + code_text(rec.flush_code) + ");";
     }
+    if (rec.quiet_waits > 0) {
+        s += " waited for a quiet line " + linktrace::num(rec.quiet_waits) + " time" +
+             (rec.quiet_waits == 1 ? "" : "s") + ", dropped " + linktrace::num(rec.quiet_dropped) + " byte" +
+             (rec.quiet_dropped == 1 ? "" : "s") + ";";
+    }
     for (int i = 0; i < rec.attempts; ++i) {
         s += " attempt " + linktrace::num(i + 1) + " " + outcome_text(code, rec.attempt[i]) + ";";
     }

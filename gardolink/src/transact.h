@@ -11,14 +11,40 @@ namespace gardo {
 
 // The three serial operations a transaction needs, with serlink's contracts:
 // isDataAvailable gives a negative code, 0 or 1; readByte and writeByte give
-// 0 or a negative code, each waiting at most the port's wait time.
+// 0 or a negative code, each waiting at most the port's wait time. The clock
+// and the pause serve the wait for a quiet line (settle_line); a test layer
+// runs them on a clock of its own.
 class SerialLayer {
 public:
     virtual ~SerialLayer() = default;
     virtual int32_t isDataAvailable() = 0;
     virtual int32_t readByte(uint8_t* dest) = 0;
     virtual int32_t writeByte(uint8_t b) = 0;
+    // A steady clock in microseconds, and a pause of about us microseconds.
+    virtual int64_t nowMicros();
+    virtual void pauseMicros(int64_t us);
+    // The time one byte takes on the line, in microseconds.
+    virtual int64_t byteMicros() { return byte_micros(kSlowestBaud); }
+
+    // Ten bit times (start, eight data, stop bit) at the baud rate.
+    static constexpr int64_t byte_micros(int32_t baud) { return baud > 0 ? (10'000'000 + baud - 1) / baud : 0; }
+    // Assumed when the baud rate of the port is not known.
+    static constexpr int32_t kSlowestBaud = 1200;
+
+    // Set after a transaction that did not end cleanly (a failed attempt or
+    // a failed status): the rest of a bad or late reply
+    // may still be on the way, so the next transaction first waits for a
+    // quiet line.
+    bool unsettled = false;
 };
+
+// The wait for a quiet line: the line counts as quiet once no byte has come
+// for one byte time plus this margin (a USB adapter hands bytes over in
+// bursts up to 16 ms apart, and a controller answering a repeated request
+// starts after receiving it); the wait ends after the limit in any case.
+inline constexpr int64_t kQuietMarginMicros = 25'000;
+inline constexpr int64_t kQuietLimitMicros = 300'000;
+inline constexpr int64_t kQuietPollMicros = 1'000;
 
 // At most this many request frames go out per read or write transaction.
 inline constexpr int kMaxAttempts = 4;
@@ -50,6 +76,8 @@ struct Attempt {
 struct Record {
     int dropped = 0;         // pending bytes read and dropped before sending
     int32_t flush_code = 0;  // non-zero: the flush failed with it, nothing was sent
+    int quiet_waits = 0;     // waits for a quiet line (before a retry, or first after trouble)
+    int quiet_dropped = 0;   // bytes that came and were dropped meanwhile
     int attempts = 0;
     Attempt attempt[kMaxAttempts];
 
@@ -61,15 +89,27 @@ struct Record {
 // Reads and drops pending input; 0, or the code that ended the flush.
 int32_t flush_input(SerialLayer& port, Record& rec);
 
+// Waits until the line has been quiet for one byte time plus the margin (at
+// most the limit), dropping every byte that comes meanwhile; 0, or the code
+// of the serial call that failed.
+int32_t settle_line(SerialLayer& port, Record& rec);
+
 int32_t short_command(SerialLayer& port, uint8_t station, uint8_t code, Record& rec);
+
+// Every transaction starts with the input flush, and waits for a quiet line
+// after it when the line is unsettled or the flush found bytes.
 
 // count 1..8 and address 0..65535, else GARDO_BAD_ARGUMENT before anything
 // is sent. On 0, dest holds the reply's data bytes (never more than count).
+// No reply or a garbled one (another start byte, type or length, a missing
+// byte, a wrong checksum) is a reason for another attempt, after the line
+// has gone quiet; "P" and "0" are final. At most kMaxAttempts requests go
+// out; the status is that of the last attempt.
 int32_t read_transaction(SerialLayer& port, uint8_t station, uint8_t code, int32_t address,
                          int32_t count, uint8_t* dest, Record& rec);
 
 // count 0..10 and address 0..65535, else GARDO_BAD_ARGUMENT before anything
-// is sent.
+// is sent. Only a missing reply is a reason for another attempt.
 int32_t write_transaction(SerialLayer& port, uint8_t station, uint8_t code, int32_t address,
                           int32_t count, const uint8_t* src, Record& rec);
 

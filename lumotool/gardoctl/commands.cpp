@@ -1,5 +1,6 @@
 #include "gardoctl/commands.h"
 
+#include "gardoctl/fleet.h"
 #include "gardoctl/terminal_ui.h"
 
 #include "core/device_link.h"
@@ -223,27 +224,31 @@ int32_t Run::logs()
     const bool toDir = !command.outDir.isEmpty();
     const bool hadLogDir = QDir::current().exists(QStringLiteral("Log"));
     const int errorsBefore = ui.commErrors();
+    lumo::LogRunState run;
+    QStringList notWritten;
     for (const Side side : {Side::Left, Side::Right}) {
         if (!(side == Side::Left ? command.logLeft : command.logRight)) continue;
-        bool written = false;
         QString path;
         if (toDir) {
             QDir().mkpath(command.outDir);
             path = QDir(command.outDir).absoluteFilePath(lumo::LogFileName(side, identification));
-            const lumo::LogFileValues values = lumo::ReadLogValues(link, side, identification);
-            written = lumo::WriteLogText(path, lumo::BuildLogText(values));
         } else {
             path = QFileInfo(lumo::LogFilePath(side, identification)).absoluteFilePath();
-            written = lumo::WriteLogFile(link, side, identification);
         }
+        const bool written = !run.lineDead && lumo::WriteLogFileAt(link, side, identification, path, {}, 0, &run);
         if (written) files[side == Side::Left ? QStringLiteral("left") : QStringLiteral("right")] = path;
+        else if (run.lineDead) notWritten << path;
         else failure = QStringLiteral("%1 was not written").arg(path);
     }
+    if (run.lineDead)
+        failure = QStringLiteral("the controller stopped answering (two reads timed out in a row): the log run "
+                                 "was stopped, %1 not written")
+                      .arg(notWritten.join(QStringLiteral(" and ")));
     // The writer makes "Log" in the current folder; with --out it stays
     // only when it was there before.
     if (toDir && !hadLogDir) QDir::current().rmdir(QStringLiteral("Log"));
     out[QStringLiteral("files")] = files;
-    if (ui.commErrors() > errorsBefore && failure.isEmpty())
+    if (ui.commErrors() > errorsBefore && failure.isEmpty() && !run.lineDead)
         failure = QStringLiteral("%1 read(s) failed, the files show \"?\" or blank cells there; last: %2")
                       .arg(ui.commErrors() - errorsBefore)
                       .arg(ui.lastCommError());
@@ -305,7 +310,16 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption language(QStringLiteral("language"), {}, QStringLiteral("language"));
-    p.addOptions({port, baud, wait, trace, json, yes, out, side, help, version, language});
+    const QCommandLineOption portsFrom(QStringLiteral("ports-from"), {}, QStringLiteral("file"));
+    const QCommandLineOption jobs(QStringLiteral("jobs"), {}, QStringLiteral("n"));
+    const QCommandLineOption listPorts(QStringLiteral("list-ports"));
+    // A --jobs run hands each port to a child process of gardoctl with these.
+    QCommandLineOption child(QStringLiteral("fleet-child"));
+    QCommandLineOption childLabel(QStringLiteral("fleet-label"), {}, QStringLiteral("label"));
+    child.setFlags(QCommandLineOption::HiddenFromHelp);
+    childLabel.setFlags(QCommandLineOption::HiddenFromHelp);
+    p.addOptions({port, baud, wait, trace, json, yes, out, side, help, version, language, portsFrom, jobs, listPorts,
+                  child, childLabel});
     if (!p.parse(QStringList{QStringLiteral("gardoctl")} + arguments)) {
         *error = p.errorText();
         return false;
@@ -324,11 +338,31 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
     options->json = p.isSet(json);
     options->yes = p.isSet(yes);
     options->trace = p.value(trace);
-    for (const QString& name : p.values(port)) options->ports << PortText(name);
+    options->listPorts = p.isSet(listPorts);
+    if (options->listPorts) {
+        if (p.isSet(port) || p.isSet(portsFrom) || !p.positionalArguments().isEmpty()) {
+            *error = QStringLiteral("--list-ports takes no port and no command");
+            return false;
+        }
+        return true;
+    }
+    // --port and --ports-from in the order given.
+    qsizetype portIndex = 0, fileIndex = 0;
+    for (const QString& name : p.optionNames()) {
+        if (name == port.names().constFirst()) {
+            options->ports << PortText(p.values(port).at(portIndex++));
+            options->labels << QString();
+        } else if (name == portsFrom.names().constFirst()) {
+            if (!ReadPortList(p.values(portsFrom).at(fileIndex++), &options->ports, &options->labels, error))
+                return false;
+        }
+    }
     if (options->ports.isEmpty()) {
         *error = QStringLiteral("no --port given");
         return false;
     }
+    options->child = p.isSet(child);
+    if (options->child) options->labels = QStringList{p.value(childLabel)};
     uint32_t v = 0;
     if (p.isSet(baud)) {
         if (!parseUnsigned(p.value(baud), 4000000, &v) || v == 0) {
@@ -344,8 +378,19 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
         }
         options->waitMs = int(v);
     }
+    if (p.isSet(jobs)) {
+        if (!parseUnsigned(p.value(jobs), 256, &v) || v == 0) {
+            *error = QStringLiteral("--jobs: dispensers at once, 1 to 256");
+            return false;
+        }
+        options->jobs = int(v);
+    }
     if (!parseCommand(p.positionalArguments(), options, error)) return false;
     Command& c = options->command;
+    if (c.verb == Verb::Calibration && options->jobs > 1 && options->ports.size() > 1 && !options->yes) {
+        *error = QStringLiteral("calibration with --jobs asks no questions: give --yes");
+        return false;
+    }
     if ((p.isSet(out) || p.isSet(side)) && c.verb != Verb::Logs) {
         *error = QStringLiteral("--out and --side belong to the logs command");
         return false;
@@ -367,6 +412,7 @@ PortResult RunOnPort(const Options& options, const QString& port)
 {
     PortResult result;
     result.data[QStringLiteral("port")] = port;
+    result.time = QDateTime::currentDateTime();
     auto& ui = dynamic_cast<TerminalUi&>(lumo::ui());
     ui.clearCommErrors();
     auto fail = [&](int exit, int32_t status, const QString& text) {
@@ -388,6 +434,8 @@ PortResult RunOnPort(const Options& options, const QString& port)
     int32_t s = session::ReadIdentification(link, &identification);
     QString failure;
     if (s == 0) {
+        result.ident = identification;
+        result.time = QDateTime::currentDateTime();
         const Command& c = options.command;
         Run run{link, c, identification, result.data, ui, {}};
         session::ControlPanel panel(link);
@@ -487,9 +535,12 @@ QStringList PlainLines(const QJsonObject& data)
 QString UsageText()
 {
     return QStringLiteral(
-        "Usage: gardoctl --port PORT [--port PORT ...] [--baud N] [--wait MS] [--trace FILE] [--json] [--yes]\n"
-        "                [--language de|en] COMMAND [ARGS]\n"
+        "Usage: gardoctl --port PORT [--port PORT ...] [--ports-from FILE] [--jobs N] [--baud N] [--wait MS]\n"
+        "                [--trace FILE] [--json] [--yes] [--language de|en] COMMAND [ARGS]\n"
+        "       gardoctl --list-ports [--json]\n"
         "PORT is COMn:, a number n (COMn:) or a device path such as /dev/ttyUSB0.\n"
+        "FILE holds one PORT [LABEL] a line (# comments; - is standard input).\n"
+        "--jobs N serves up to N dispensers at once; --json prints one JSON object a line.\n"
         "Commands:\n"
         "  ident                                   identification number\n"
         "  status                                  counters, error times, calibration, clock\n"

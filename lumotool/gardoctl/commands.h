@@ -6,6 +6,7 @@
 #include "core/device_map.h"
 #include "core/language.h"
 
+#include <QDateTime>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -48,6 +49,10 @@ struct Command {
 
 struct Options {
     QStringList ports;
+    QStringList labels;  // one per port (--ports-from), empty for none
+    int jobs = 1;        // dispensers served at once, each in a child process
+    bool listPorts = false;
+    bool child = false;  // run as the child of a --jobs run: one port, result as a record
     int baud = 4800;
     int waitMs = 0;  // 0: the serial library's own byte wait
     QString trace;
@@ -72,6 +77,8 @@ struct PortResult {
     QJsonObject data;  // the values, with "port"; "error" on failure
     int exit = kExitOk;
     QString message;   // for standard error, empty on success
+    QString ident;     // the identification number, when it was read
+    QDateTime time;    // when the controller was read (after the probe)
 };
 
 // Opens the port, probes the controller, runs the command and closes the

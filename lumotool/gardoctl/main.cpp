@@ -1,17 +1,17 @@
 // gardoctl: the controller's service steps from the command line, for
-// scripts and stations with many dispensers. Each --port is handled in
-// turn with the session steps of the dialogs; values go to standard
-// output (key=value lines, or one JSON object per port), messages to
-// standard error. The exit code is the worst of all ports.
+// scripts and stations with many dispensers. Each --port is handled with
+// the session steps of the dialogs, in turn or up to --jobs at once;
+// values go to standard output (key=value lines, or one JSON object per
+// port), messages to standard error. The exit code is the worst of all
+// ports.
 #include "gardoctl/commands.h"
+#include "gardoctl/fleet.h"
 #include "gardoctl/terminal_ui.h"
 #include "core/language.h"
 #include "lumo_version.h"
 
 #include <QGuiApplication>
-#include <QJsonDocument>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,11 +23,6 @@ void filterMessages(QtMsgType type, const QMessageLogContext& context, const QSt
 {
     if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR"))) return;
     std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, message).toLocal8Bit().constData());
-}
-
-void printOut(const QString& line)
-{
-    std::fprintf(stdout, "%s\n", line.toUtf8().constData());
 }
 
 }  // namespace
@@ -58,26 +53,13 @@ int main(int argc, char** argv)
     }
     // The controller's messages in the language asked for, else the desktop's.
     lumo::UseLanguageFor(options.language);
+    if (options.listPorts) return gardoctl::ListPorts(options.json);
     // The libraries read the trace target when the port opens.
     if (!options.trace.isEmpty()) qputenv("SERLINK_TRACE", options.trace.toLocal8Bit());
 
     gardoctl::TerminalUi ui(options.yes);
     lumo::installUi(&ui);
-    const bool several = options.ports.size() > 1;
-    int exit = gardoctl::kExitOk;
-    for (const QString& port : options.ports) {
-        ui.setLabel(QStringLiteral("gardoctl: %1 ").arg(port));
-        const gardoctl::PortResult result = gardoctl::RunOnPort(options, port);
-        if (!result.message.isEmpty()) ui.printError(result.message);
-        if (options.json) {
-            printOut(QString::fromUtf8(QJsonDocument(result.data).toJson(QJsonDocument::Compact)));
-        } else {
-            for (const QString& line : gardoctl::PlainLines(result.data))
-                printOut(several ? port + QLatin1Char('\t') + line : line);
-        }
-        std::fflush(stdout);
-        exit = std::max(exit, result.exit);
-    }
+    const int exit = gardoctl::RunFleet(options, ui, app.arguments().mid(1));
     lumo::installUi(nullptr);
     return exit;
 }

@@ -22,7 +22,9 @@ const QString kNoticeCaption = QStringLiteral("Mavik_Lumo 05");
 
 void RunLogCommand(DeviceLink& link, const QString& id, QWidget* owner, const LogCommandHooks& hooks) {
     // The refresh keeps running while the files are written and while the
-    // side is asked for.
+    // side is asked for. A line that died on the way ends the command with
+    // its one message: there is no new file to show.
+    bool lineAlive = true;
     {
         WaitDialog wait;
         wait.SetText(QCoreApplication::translate("lumo::LogCommand", kWaitText));
@@ -31,9 +33,10 @@ void RunLogCommand(DeviceLink& link, const QString& id, QWidget* owner, const Lo
         writeHooks.owner = owner;
         writeHooks.onStep = [&wait](int done) { wait.SetProgress(done); };
         writeHooks.beforeOpen = hooks.takeEntries;
-        WriteLogFiles(link, id, writeHooks);
+        lineAlive = WriteLogFiles(link, id, writeHooks);
         wait.DestroyWindow();
     }
+    if (!lineAlive) return;
 
     const QString logDirectory = QDir::currentPath() + QStringLiteral("/Log");
 

@@ -3,6 +3,8 @@
 #include "core/title_width.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QWindow>
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -56,16 +58,29 @@ void WaitDialog::Create(QWidget* mainWindow, int progressMaximum) {
     show();
     // Above the main window, so that the message is seen.
     raise();
-    // Let the window system map and paint the window now: the log files are
-    // written without an event loop. User input stays queued so that no
-    // other command starts meanwhile.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // The window system maps the window some time after show(): events run
+    // until it is on screen (for a short time at most), then it is painted.
+    // The log files are written without an event loop, so this is where it
+    // gets its content.
+    QElapsedTimer waited;
+    waited.start();
+    do {
+        RunPendingEvents();
+    } while (!(windowHandle() && windowHandle()->isExposed()) && waited.elapsed() < kMapWaitMs);
     repaint();
+    RunPendingEvents();
 }
 
 void WaitDialog::SetProgress(int value) {
     progress_->setValue(value);
-    progress_->repaint();
+    // Called between two controller transactions: the window may repaint
+    // (and uncover) itself here, and the program's timers may run.
+    RunPendingEvents();
+}
+
+void WaitDialog::RunPendingEvents() {
+    // User input stays queued, so that no other command starts meanwhile.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void WaitDialog::DestroyWindow() {

@@ -1,7 +1,8 @@
 // WaitDialog: the small modeless window shown while the log files are
 // written. It has no buttons; a progress bar follows the controller reads.
 // Nothing runs the event loop while the files are written, so the window
-// paints itself at once whenever it changes.
+// lets the pending events (without user input) run when it is shown and
+// whenever its progress moves, which is between two transactions.
 #pragma once
 
 #include <QDialog>
@@ -32,7 +33,8 @@ public:
     // control and paints it at once. mainWindow is the window it is placed
     // against (the application's active window when null).
     void Create(QWidget* mainWindow = nullptr, int progressMaximum = 0);
-    // Moves the progress bar and paints it at once.
+    // Moves the progress bar and lets the pending events run, so that it is
+    // painted. Only ever called between two controller transactions.
     void SetProgress(int value);
     // Hides and closes the window.
     void DestroyWindow();
@@ -42,6 +44,10 @@ public:
     static QPoint PlaceFor(const QRect& mainWindowFrame);
 
 private:
+    // Longest wait for the window system to show the window.
+    static constexpr int kMapWaitMs = 500;
+    void RunPendingEvents();
+
     QString text_;
     QLabel* message_ = nullptr;
     QProgressBar* progress_ = nullptr;

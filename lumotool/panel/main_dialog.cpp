@@ -294,6 +294,10 @@ void MainDialog::buildControls()
     rightCol->addWidget(okButton_, 0, Qt::AlignRight);
     grid->addLayout(rightCol, 4, 1);
 
+    // The focus starts in the left counter field, which shows a value and
+    // changes nothing, whatever key is pressed there.
+    counterLeft_->setFocus(Qt::OtherFocusReason);
+
     // Tab order as the controls are listed.
     const QList<QWidget*> order = {
         counterLeft_, setLeft,     resetLeft,  counterRight_, setRight,  resetRight, hoursLeft_,
@@ -327,12 +331,15 @@ void MainDialog::buildControls()
     // reader's toggle action) switches the refresh; showing the values
     // blocks the box's signals.
     connect(cyclicBox_, &QCheckBox::toggled, this, [this] { OnCyclicClicked(); });
-    // Enter in a field presses the button of its group (enabled ones only).
+    // Enter in a field presses the button of its group (enabled ones only),
+    // where that button changes nothing by itself: "ändern" opens the error
+    // time dialog, "übernehmen" asks first. Enter in a counter field does
+    // nothing: it only shows the controller's value, and "setzen" would
+    // count an error in the controller at once.
     const std::pair<QLineEdit*, QPushButton*> enterCommands[] = {
-        {counterLeft_, setLeft},    {counterRight_, setRight},   {hoursLeft_, changeLeft},
-        {minutesLeft_, changeLeft}, {hoursRight_, changeRight},  {minutesRight_, changeRight},
-        {petrolLeft_, sendLeft_},   {gasLeft_, sendLeft_},       {petrolRight_, sendRight_},
-        {gasRight_, sendRight_}};
+        {hoursLeft_, changeLeft},   {minutesLeft_, changeLeft}, {hoursRight_, changeRight},
+        {minutesRight_, changeRight}, {petrolLeft_, sendLeft_},  {gasLeft_, sendLeft_},
+        {petrolRight_, sendRight_}, {gasRight_, sendRight_}};
     for (const auto& [field, command] : enterCommands) {
         QPushButton* b = command;
         connect(field, &QLineEdit::returnPressed, this, [b] {

@@ -22,8 +22,12 @@ public:
         return SERLINK_OK;
     }
     int32_t writeByte(uint8_t) override { return SERLINK_OK; }
+    // The wait for a quiet line runs on a clock of its own: no real pauses.
+    int64_t nowMicros() override { return now_; }
+    void pauseMicros(int64_t us) override { now_ += us; }
 
 private:
+    int64_t now_ = 0;
     const uint8_t* data_;
     size_t size_;
     size_t pos_ = 0;

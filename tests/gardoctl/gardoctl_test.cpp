@@ -5,6 +5,7 @@
 #include "logs/log_writer.h"
 #include "support/recording_ui.h"
 #include "support/sim_link.h"
+#include "run_gardoctl.h"
 
 #include <gardolink.h>
 #include <gardosim/simulator.h>
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <vector>
 
 namespace lumo {
@@ -30,31 +32,8 @@ constexpr int kPort = 4;
 constexpr int kOtherPort = 5;
 constexpr int kMissingPort = 77;  // no entry and no /dev/ttyS76
 
-struct Outcome {
-    int exit = -1;
-    QByteArray out;
-    QString err;
-};
-
-// Runs gardoctl in dir with the test's environment (its ports folder).
-Outcome RunGardoctl(const QStringList& args, const QString& dir = QDir::tempPath())
-{
-    QProcess p;
-    p.setWorkingDirectory(dir);
-    p.setStandardInputFile(QProcess::nullDevice());
-    p.start(QStringLiteral(GARDOCTL_PATH), args);
-    Outcome o;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        ADD_FAILURE() << "gardoctl did not end: " << args.join(u' ').toStdString();
-        return o;
-    }
-    o.exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    o.out = p.readAllStandardOutput();
-    o.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return o;
-}
+using test::Outcome;
+using test::RunGardoctl;
 
 QJsonObject Json(const Outcome& o)
 {
@@ -226,6 +205,42 @@ TEST_F(GardoctlTest, LogFilesAreTheDialogsFilesByteForByte)
     }
     EXPECT_EQ(ReadAll(files["right"].toString()), ReadAll(dialog.filePath("Log/0001234567_R.log")));
     EXPECT_EQ(QDir(outDir).entryList(QDir::Files), QStringList{"0001234567_R.log"});
+}
+
+// A controller that dies in the middle of the log files: the run stops
+// after two whole reads timed out in a row, with one message and exit 1,
+// and the older files of those names stay as they were.
+TEST_F(GardoctlTest, ALineThatDiesStopsTheLogRunAndKeepsTheOlderFiles)
+{
+    QTemporaryDir run;
+    ASSERT_TRUE(QDir(run.path()).mkpath("Log"));
+    const QString left = run.filePath("Log/0001234567_L.log");
+    const QString right = run.filePath("Log/0001234567_R.log");
+    for (const QString& path : {left, right}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("older refuellings");
+    }
+    sim_->setWireTiming(4800);  // slow enough to fall silent in the left file
+    QProcess p;
+    p.setWorkingDirectory(run.path());
+    p.setStandardInputFile(QProcess::nullDevice());
+    p.start(QStringLiteral(GARDOCTL_PATH), {"--port", port_, "--wait", "100", "logs"});
+    ASSERT_TRUE(sim_->waitForFrames(30, std::chrono::milliseconds(20000)));
+    sim_->inject(gardosim::FaultKind::Silence, gardosim::kForever);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 1) << err.toStdString();
+    // One message of the link (the missing station file has its own).
+    EXPECT_EQ(err.count("stopped answering"), 1) << err.toStdString();
+    EXPECT_FALSE(err.contains("Timeout-Fehler")) << err.toStdString();
+    EXPECT_EQ(ReadAll(left), "older refuellings");
+    EXPECT_EQ(ReadAll(right), "older refuellings");
+    EXPECT_EQ(QDir(run.filePath("Log")).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    // Two whole reads of four attempts each after the last answer, no more.
+    std::size_t silent = 0;
+    for (const auto& f : sim_->frames()) silent += f.reply.empty() ? 1 : 0;
+    EXPECT_EQ(silent, 8u);
 }
 
 TEST_F(GardoctlTest, ExitCodesForSilenceMissingPortsAndUsage)

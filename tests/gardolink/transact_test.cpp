@@ -242,12 +242,14 @@ TEST(TraceLine, NamesWhatBecameOfEachRequest) {
         FakeSerial port;
         port.pending = {0x11, 0x22};
         port.replies.push_back({0xC0, 0x15, 0x01, 0x07, 0x1C});
+        port.late = {{100, 0x33}};  // comes while the line settles
         gardo::Record rec;
         uint8_t dest[1];
         const int32_t rc = gardo::read_transaction(port, kStation, 0x82, 3, 1, dest, rec);
         EXPECT_EQ(gardo::transaction_line(0x82, 3, 1, rec, rc, 1.5),
-                  "Read_Clock (82) clock address 3 count 1: dropped 2 pending bytes; attempt 1 reply type 15, "
-                  "not 14; status 4 GARDO_BAD_TYPE after 1 attempt, 1.500 ms");
+                  "Read_Clock (82) clock address 3 count 1: dropped 2 pending bytes; waited for a quiet line 1 "
+                  "time, dropped 1 byte; attempt 1 reply type 15, not 14; status 4 GARDO_BAD_TYPE after 1 "
+                  "attempt, 1.500 ms");
     }
     {
         FakeSerial port;
@@ -256,7 +258,8 @@ TEST(TraceLine, NamesWhatBecameOfEachRequest) {
         const uint8_t src[2] = {1, 2};
         const int32_t rc = gardo::write_transaction(port, kStation, 0xA0, 1184, 2, src, rec);
         EXPECT_EQ(gardo::transaction_line(0xA0, 1184, 2, rec, rc, 0),
-                  "Write_Program (A0) program address 1184 count 2: attempt 1 silence (-1154 "
+                  "Write_Program (A0) program address 1184 count 2: waited for a quiet line 1 time, dropped 0 "
+                  "bytes; attempt 1 silence (-1154 "
                   "SERLINK_E_READ_TIMEOUT); attempt 2 reply \"P\" (rejected); status 1 GARDO_REJECTED after 2 "
                   "attempts, 0.000 ms");
     }
@@ -268,5 +271,73 @@ TEST(TraceLine, NamesWhatBecameOfEachRequest) {
         EXPECT_EQ(gardo::transaction_line(0xC8, 0, 0, rec, rc, 2),
                   "PKeys_State on (C8): attempt 1 send failed (-1153 SERLINK_E_WRITE_TIMEOUT); status -1153 "
                   "SERLINK_E_WRITE_TIMEOUT after 1 attempt, 2.000 ms");
+    }
+}
+
+// The wait for a quiet line, on the fake's clock: what is left of a bad or
+// late reply is dropped before the next request, and a good session never
+// waits.
+TEST(QuietLine, TheRestOfABadReplyNeverPassesForTheNextAnswer) {
+    const int64_t quiet = FakeSerial::byte_micros(4800) + gardo::kQuietMarginMicros;
+    {
+        // A reply with a bad checksum whose rest trickles in: the retry goes
+        // out only once the line has been quiet long enough after its last
+        // byte.
+        FakeSerial port;
+        port.replies = {{0xC0, 0x14, 0x02, 1, 2, 0x00}, reply({1, 2})};
+        port.late = {{2000, 0x00}, {4000, 0x55}, {6000, 0xC0}, {8000, 0x13}};
+        gardo::Record rec;
+        uint8_t dest[2] = {};
+        EXPECT_EQ(gardo::read_transaction(port, kStation, 0x80, 0, 2, dest, rec), GARDO_OK);
+        EXPECT_EQ(dest[1], 2);
+        ASSERT_EQ(port.requests, 2);
+        EXPECT_GE(port.requestTimes[1], 8000 + quiet);
+        EXPECT_LT(port.requestTimes[1], 8000 + quiet + gardo::kQuietPollMicros + 1);
+        EXPECT_EQ(rec.quiet_dropped, 4);
+        EXPECT_TRUE(port.unsettled);  // one attempt failed
+    }
+    {
+        // A late second answer to a repeated request (another address's
+        // data) comes after the transaction ended: the next one drops it.
+        FakeSerial port;
+        port.waitMicros = 2'000'000;
+        port.replies = {{}, reply({1})};
+        uint8_t dest[1] = {};
+        EXPECT_EQ(read_program(port, 10, 1, dest), GARDO_OK);
+        const int64_t end = port.now;
+        const Bytes stale = reply({1});
+        for (size_t i = 0; i < stale.size(); ++i) port.late.push_back({end + 14'000 + 2'000 * int64_t(i), stale[i]});
+        port.replies.push_back(reply({9}));
+        EXPECT_EQ(read_program(port, 20, 1, dest), GARDO_OK);
+        EXPECT_EQ(dest[0], 9);
+        EXPECT_TRUE(port.late.empty());
+        EXPECT_TRUE(port.pending.empty());
+        EXPECT_FALSE(port.unsettled);
+    }
+    {
+        // A line that never goes quiet holds the next request back only up
+        // to the limit.
+        FakeSerial port;
+        port.replies = {{'P'}};
+        for (int64_t t = 1000; t < 2'000'000; t += 1000) port.late.push_back({t, 0x55});
+        uint8_t dest[1];
+        EXPECT_EQ(read_program(port, 0, 1, dest), GARDO_REJECTED);
+        port.replies.push_back({0x60});
+        EXPECT_EQ(gardo::short_command(port, kStation, 0xC1), GARDO_OK);
+        ASSERT_EQ(port.requests, 2);
+        EXPECT_GE(port.requestTimes[1], gardo::kQuietLimitMicros);
+        EXPECT_LE(port.requestTimes[1], gardo::kQuietLimitMicros + 1000);
+    }
+    {
+        // Clean transactions of every kind: no wait, no pause.
+        FakeSerial port;
+        port.replies = {reply({1}), {0x60}, {0x60}, reply({2})};
+        uint8_t dest[1];
+        EXPECT_EQ(read_program(port, 0, 1, dest), GARDO_OK);
+        EXPECT_EQ(gardo::write_transaction(port, kStation, 0xA0, 0, 1, dest), GARDO_OK);
+        EXPECT_EQ(gardo::short_command(port, kStation, 0xC1), GARDO_OK);
+        EXPECT_EQ(read_program(port, 0, 1, dest), GARDO_OK);
+        EXPECT_EQ(port.pauses, 0);
+        EXPECT_EQ(port.now, 0);
     }
 }

@@ -66,9 +66,9 @@ cmake -S "$src/tests/install/consumer" -B "$scratch/consumer" -DCMAKE_PREFIX_PAT
   || fail "configure with find_package(gardolink)"
 cmake --build "$scratch/consumer" >/dev/null || fail "build with find_package(gardolink)"
 
-# Runs the installed gardosim with a station byte and a program against it.
-run_against_sim() {  # STATION PROGRAM LD_LIBRARY_PATH
-  local ports=$scratch/ports-$1
+# The installed gardosim as COM7 of the ports folder $scratch/ports-STATION.
+start_sim() {  # STATION
+  ports=$scratch/ports-$1
   mkdir -p "$ports"
   rm -f "$scratch/sim.out"  # the poll below must see this run's first line
   LD_LIBRARY_PATH=$lib "$top/bin/gardosim" --port COM7 --ports-dir "$ports" --station "$1" \
@@ -76,9 +76,15 @@ run_against_sim() {  # STATION PROGRAM LD_LIBRARY_PATH
   bg_pid=$!
   for _ in $(seq 200); do [ -s "$scratch/sim.out" ] && break; sleep 0.1; done
   [ -s "$scratch/sim.out" ] || fail "gardosim did not start"
+}
+stop_sim() { kill "$bg_pid"; wait "$bg_pid" 2>/dev/null || true; bg_pid=; }
+
+# Runs the installed gardosim with a station byte and a program against it.
+run_against_sim() {  # STATION PROGRAM LD_LIBRARY_PATH
+  start_sim "$1"
   local out
   out=$(SERLINK_PORTS_DIR=$ports LD_LIBRARY_PATH=$3 "$2" COM7:) || fail "$2 against station $1"
-  kill "$bg_pid"; wait "$bg_pid" 2>/dev/null || true; bg_pid=
+  stop_sim
   [ "$out" = 0001234567 ] || fail "$2 read '$out'"
   echo "$(basename "$2") against station $1: $out"
 }
@@ -86,4 +92,32 @@ run_against_sim 0xC1 "$scratch/read_ident_pc" "$lib"
 run_against_sim 0xC1 "$scratch/consumer/read_ident_full" "$lib"
 # Station 0xB1 answers the reduced library only: the private folder first.
 run_against_sim 0xB1 "$scratch/consumer/read_ident_reduced" "$lib/gardolink-reduced:$lib"
+
+# The nightly service and its timer: installed, enabled nowhere, valid for
+# systemd, and the service's command collects both log files of the listed
+# dispensers into logs/<date>/ of its state folder (run here with the list
+# and the state folder in the scratch folder).
+units=$top/lib/systemd/system
+for u in lumotool-logs.service lumotool-logs.timer; do
+  [ -e "$units/$u" ] || fail "not installed: lib/systemd/system/$u"
+done
+[ -z "$(find "$root" -path '*.wants/*')" ] || fail "a unit is enabled"
+if command -v systemd-analyze >/dev/null; then
+  verify=$(systemd-analyze verify --man=no "$units/lumotool-logs.service" "$units/lumotool-logs.timer" 2>&1) \
+    || fail "systemd-analyze verify: $verify"
+  [ -z "$verify" ] || fail "systemd-analyze verify: $verify"
+fi
+command=$(sed -n 's/^ExecStart=//p' "$units/lumotool-logs.service" | sed 's/%%/%/g; s/\$\$/$/g')
+command=${command//"$prefix/bin/gardoctl"/"$top/bin/gardoctl"}
+command=${command//\/etc\/lumotool\/dispensers/"$scratch/dispensers"}
+printf '# the test station\n7   Zapfsaeule-7\n' >"$scratch/dispensers"
+start_sim 0xC1
+STATE_DIRECTORY=$scratch/state SERLINK_PORTS_DIR=$ports XDG_DATA_HOME=$scratch/data eval "$command" \
+  || fail "the service's command: $command"
+stop_sim
+for side in L R; do
+  f=$(find "$scratch/state/logs" -name "0001234567_$side.log")
+  [ -n "$f" ] && [ "$(stat -c %s "$f")" -gt 3000 ] || fail "the service wrote no log file $side"
+done
+echo "service command OK: $(cd "$scratch/state" && find logs -type f | sort | tr '\n' ' ')"
 echo "installed tree OK"

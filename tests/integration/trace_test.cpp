@@ -104,14 +104,17 @@ TEST_F(Trace, NamesEachFaultTheAttemptsAndTheFinalStatus) {
     for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(event(burst[i]), expected[i]);
     EXPECT_EQ(event(burst[5]).rfind("recv C0 14 04 ", 0), 0u) << burst[5];
     EXPECT_EQ(event(lines[good]).substr(0, event(lines[good]).rfind(',')),
-              "Read_Program (80) program address 1680 count 4: "
+              "Read_Program (80) program address 1680 count 4: waited for a quiet line 2 times, dropped 0 bytes; "
               "attempt 1 silence (-1154 SERLINK_E_READ_TIMEOUT); attempt 2 silence (-1154 SERLINK_E_READ_TIMEOUT); "
               "attempt 3 reply C0 14 with 4 data bytes, checksum ok; status 0 GARDO_OK after 3 attempts");
 
     const int badsum = find(lines, "gardolink Read_ProzessData (81)");
     ASSERT_GT(badsum, good);
     const std::string b = event(lines[badsum]);
-    EXPECT_NE(b.find("process address 78 count 4: attempt 1 bad checksum "), std::string::npos) << b;
+    EXPECT_NE(b.find("process address 78 count 4: waited for a quiet line 4 times, dropped 0 bytes; attempt 1 "
+                     "bad checksum "),
+              std::string::npos)
+        << b;
     EXPECT_NE(b.find("attempt 4 bad checksum "), std::string::npos) << b;
     EXPECT_NE(b.find("status 3 GARDO_UNKNOWN_REPLY after 4 attempts"), std::string::npos) << b;
 

@@ -18,13 +18,17 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -218,8 +222,9 @@ TEST_F(LogCommandTest, ReadFailureIsShownOverTheWaitWindowAndTheFlowGoesOn) {
     };
     // The timer must not refresh in between: switch it off first.
     qobject_cast<QCheckBox*>(dialog_->control(MainDialog::kIdCyclic))->click();
-    // The first read of the log (calibration) gets a malformed reply.
-    sim_->inject(FaultKind::BadLength, 1);
+    // The first read of the log (calibration) gets a malformed reply to
+    // every attempt.
+    sim_->inject(FaultKind::BadLength, 4);
     runCommand([](SideSelectDialog* s) { s->cancelButton()->click(); });
     ASSERT_EQ(ui_.count(), 1u);
     EXPECT_EQ(ui_.last().text, QStringLiteral("Unbekannter Fehler!"));
@@ -265,6 +270,42 @@ TEST(SideSelectDialogTest, ControlsAndAnswers) {
                   QDialog::Rejected);
         EXPECT_TRUE(d.side().isEmpty());
     }
+}
+
+// The wait window as the log run uses it: shown, then moved on between
+// transactions, with no event loop running. What reaches the screen must
+// carry the window's text and follow its progress (a window system that
+// maps windows some time after show() shows an empty frame otherwise).
+TEST(WaitDialogTest, ItsContentReachesTheScreenBetweenTransactions) {
+    test::testApplication();
+    WaitDialog wait;
+    wait.SetText(QStringLiteral("Bitte warten Sie einen Moment!\nDie Log-Dateien werden erstellt."));
+    wait.Create(nullptr, 20);
+    auto* label = byId<QLabel>(&wait, WaitDialog::kIdMessage);
+    auto* bar = byId<QProgressBar>(&wait, WaitDialog::kIdProgress);
+    ASSERT_TRUE(label && bar);
+    // What the window system holds of the window, without running events.
+    auto onScreen = [&](QWidget* part) {
+        const QImage all = wait.screen()->grabWindow(wait.winId()).toImage();
+        return all.copy(QRect(part->mapTo(&wait, QPoint(0, 0)), part->size()));
+    };
+    auto colours = [](const QImage& image) {
+        QSet<QRgb> seen;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) seen.insert(image.pixel(x, y));
+        return seen.size();
+    };
+    QThread::msleep(300);  // a transaction
+    const QImage text = onScreen(label);
+    const QImage barBefore = onScreen(bar);
+    EXPECT_GT(colours(text), 2) << "the text is not on screen";
+    for (int step = 1; step <= 20; ++step) {
+        QThread::msleep(10);  // a transaction
+        wait.SetProgress(step);
+    }
+    const QImage barAfter = onScreen(bar);
+    EXPECT_NE(barBefore, barAfter) << "the progress did not move on screen";
+    wait.DestroyWindow();
 }
 
 TEST(WaitDialogTest, ShowsAtOnceBesideTheMainWindow) {

@@ -12,6 +12,7 @@
 #include <gardolink.h>
 #include <gardosim/simulator.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -23,6 +24,7 @@
 #include <cstdio>
 #include <memory>
 #include <random>
+#include <sys/file.h>
 #include <sys/resource.h>
 
 namespace lumo {
@@ -50,6 +52,13 @@ QList<QByteArray> Lines(const QByteArray& text) {
         line.chop(1);
     }
     return lines;
+}
+
+// An older file at path, as an earlier run left it.
+void PutFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write(bytes);
 }
 
 uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
@@ -243,49 +252,166 @@ TEST_F(LogWriterTest, BothFilesMatchTheControllerMemory) {
     }
 }
 
-TEST_F(LogWriterTest, SilentControllerHalfWayGivesMessagesAndWholeFiles) {
-    // The controller stops answering after the 20th read: the 21st (process
-    // byte 21 of the sixth row, printed 9) and every first read of a row
-    // behind it fail, on the right side also the four header reads.
+TEST_F(LogWriterTest, ReadsFailingHalfWayGiveMessagesWholeFilesAndKeepTheOlderFile) {
+    // The controller misses every attempt of the 21st read (process byte 21
+    // of the sixth row, printed 9) and of the 26th (the first of the eighth
+    // row, printed 7) and answers in between and afterwards: those rows have blank
+    // cells, and the file with them keeps the older one as ".bak".
+    QDir().mkdir("Log");
+    const QString leftPath = "Log/" + kId + "_L.log";
+    PutFile(leftPath, "older refuellings");
+    Change_Wait_Time(test::kShortWait);
     LogWriteHooks hooks;
     hooks.onStep = [&](int done) {
-        if (done != 20) return;
-        sim_.silence();
+        if (done == 20 || done == 25) sim_->inject(FaultKind::Silence, 4);
     };
-    WriteLogFiles(link_, kId, hooks);
+    EXPECT_TRUE(WriteLogFiles(link_, kId, hooks));
+    Change_Wait_Time(test::kNormalWait);
 
-    const int leftFailures = 1 + 8;
-    const int rightFailures = 4 + 14;
-    EXPECT_EQ(int(ui_.count()), leftFailures + rightFailures);
-    EXPECT_EQ(int(ui_.countText(kTimeoutText)), leftFailures + rightFailures);
-    EXPECT_EQ(int(ui_.countCaption(QStringLiteral("Kommunikations-Fehler"))), leftFailures + rightFailures);
+    EXPECT_EQ(ui_.count(), 2u) << ui_.texts().join("|").toStdString();
+    EXPECT_EQ(int(ui_.countText(kTimeoutText)), 2);
+    EXPECT_EQ(ReadAll(leftPath + ".bak"), QByteArray("older refuellings"));
+    EXPECT_FALSE(QFileInfo::exists("Log/" + kId + "_R.log.bak"));
+    EXPECT_EQ(ReadAll("Log/" + kId + "_R.log"), ExpectedText(Side::Right));
 
-    const QByteArray head = logtext::TableHead();
-    for (Side side : {Side::Left, Side::Right}) {
-        const QByteArray text = ReadAll("Log/" + LogFileName(side, kId));
-        ASSERT_FALSE(text.isEmpty());
-        const QList<QByteArray> lines = Lines(text);
-        ASSERT_EQ(lines.size(), 18 + 28);
-        EXPECT_TRUE(text.contains(head));
-        for (int i = 12; i < lines.size(); ++i) EXPECT_EQ(lines[i].size(), 91) << i << lines[i].constData();
-        for (int k = 0; k < 14; ++k)
-            EXPECT_EQ(lines[19 + 2 * k], logtext::RowSeparator().chopped(2));
-    }
-
-    const QList<QByteArray> left = Lines(ReadAll("Log/" + kId + "_L.log"));
-    // Header, table head and rows 14 to 10 as with a healthy controller.
+    const QList<QByteArray> left = Lines(ReadAll(leftPath));
     const QList<QByteArray> healthy = Lines(ExpectedText(Side::Left));
-    for (int i = 0; i < 28; ++i) EXPECT_EQ(left[i], healthy[i]) << i;
+    ASSERT_EQ(left.size(), 18 + 28);
+    for (int i = 12; i < left.size(); ++i) EXPECT_EQ(left[i].size(), 91) << i << left[i].constData();
+    for (int i = 0; i < left.size(); ++i)
+        if (i != 28 && i != 32) {
+            EXPECT_EQ(left[i], healthy[i]) << i;
+        }
     EXPECT_TRUE(left[28].startsWith("|      9  |"));
     EXPECT_TRUE(left[28].endsWith("|    |    |    |    |    |    |        |        |        |"))
         << left[28].constData();
     EXPECT_FALSE(left[28].mid(11, 10).trimmed().isEmpty());  // the volumes were read
-    EXPECT_EQ(left[30], "|      8  |           |          |    |    |    |    |    |    |        |        |        |");
+    EXPECT_EQ(left[32], "|      7  |           |          |    |    |    |    |    |    |        |        |        |");
+}
 
-    const QList<QByteArray> right = Lines(ReadAll("Log/" + kId + "_R.log"));
-    EXPECT_TRUE(right[1].contains("| Fehlerz\xE4hlerinhalt: ? "));
-    EXPECT_TRUE(right[7].contains(":\t? Impl/l"));
-    EXPECT_EQ(right[18], "|     14  |           |          |    |    |    |    |    |    |        |        |        |");
+TEST_F(LogWriterTest, ALineThatDiesStopsTheRunWithOneMessageAndKeepsTheFiles) {
+    // The controller stops answering for good after the 20th read: the 21st
+    // and the first read of the next row time out whole, and the run stops
+    // there, on the left side; the right side is not read at all.
+    QDir().mkdir("Log");
+    for (Side side : {Side::Left, Side::Right}) PutFile("Log/" + LogFileName(side, kId), "older refuellings");
+    std::vector<int> steps;
+    LogWriteHooks hooks;
+    hooks.onStep = [&](int done) {
+        steps.push_back(done);
+        if (done == 20) sim_.silence();
+    };
+    EXPECT_FALSE(WriteLogFiles(link_, kId, hooks));
+
+    ASSERT_EQ(ui_.count(), 1u) << ui_.texts().join("|").toStdString();
+    EXPECT_EQ(ui_.last().text, kLineDeadText);
+    EXPECT_EQ(ui_.last().caption, QStringLiteral("Kommunikations-Fehler"));
+    EXPECT_EQ(ui_.last().icon, MsgIcon::Stop);
+    EXPECT_EQ(steps.back(), 22);  // the sixth row, behind its failed read
+    EXPECT_EQ(int(sim_->frameCount()), 20 + 2 * 4);
+    for (Side side : {Side::Left, Side::Right})
+        EXPECT_EQ(ReadAll("Log/" + LogFileName(side, kId)), QByteArray("older refuellings"));
+    EXPECT_EQ(QDir("Log").entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+
+    // Dying between the sides (the left file's last read and the right
+    // file's first): the left file is written, the right one stays.
+    sim_.clearFaults();
+    sim_->clearLog();
+    ui_.clear();
+    hooks.onStep = [&](int done) {
+        if (done == kLogReadsPerSide - 1) sim_->inject(FaultKind::Silence, 4);
+        if (done == kLogReadsPerSide) sim_.silence();
+    };
+    Change_Wait_Time(test::kShortWait);
+    EXPECT_FALSE(WriteLogFiles(link_, kId, hooks));
+    // The left file's failed read, then the run's end.
+    ASSERT_EQ(ui_.count(), 2u) << ui_.texts().join("|").toStdString();
+    EXPECT_EQ(ui_.texts(), (QStringList{kTimeoutText, kLineDeadText}));
+    EXPECT_EQ(ReadAll("Log/" + kId + "_R.log"), QByteArray("older refuellings"));
+    EXPECT_EQ(ReadAll("Log/" + kId + "_L.log.bak"), QByteArray("older refuellings"));
+    EXPECT_NE(ReadAll("Log/" + kId + "_L.log"), QByteArray("older refuellings"));
+}
+
+// At the controller's wire speed, one bad or late reply in the middle of a
+// run: the rest of it must not pass for the next answer. The retries take
+// it in, the files are a clean run's, and the next opening works at once.
+// A bad or late reply in the middle of a run costs at most the reads it
+// answered: a late reply is taken in by the retries, a garbled one fails its
+// own read (a read is repeated only after silence or a bad checksum), and
+// neither leaves the rest of the run or the next opening confused.
+TEST_F(LogWriterTest, ABadOrLateReplyMidRunCostsNoOtherRead) {
+    sim_->setWireTiming(4800);
+    struct Fault {
+        FaultKind kind;
+        int count;
+        int value;
+        int failedReads;
+    };
+    const Fault faults[] = {{FaultKind::Delay, 1, 2500, 0},
+                            {FaultKind::Garbage, 2, -1, 2},
+                            {FaultKind::BadLength, 2, -1, 2},
+                            {FaultKind::LongReply, 3, -1, 3}};
+    const QByteArray left = ExpectedText(Side::Left);
+    const QByteArray right = ExpectedText(Side::Right);
+    for (const Fault& f : faults) {
+        SCOPED_TRACE(gardosim::faultName(f.kind));
+        LogWriteHooks hooks;
+        hooks.onStep = [&](int done) {
+            if (done == 30) sim_->inject(f.kind, f.count, f.value);
+        };
+        EXPECT_TRUE(WriteLogFiles(link_, kId, hooks));
+        EXPECT_TRUE(sim_->pendingFaults().empty());
+        EXPECT_EQ(ui_.count(), std::size_t(f.failedReads)) << ui_.texts().join("|").toStdString();
+        if (f.failedReads == 0) {
+            EXPECT_EQ(ReadAll("Log/" + kId + "_L.log"), left);
+            EXPECT_EQ(ReadAll("Log/" + kId + "_R.log"), right);
+        }
+
+        // The next opening: every read answered at its first request.
+        ASSERT_EQ(CloseCommunication(), 0);
+        ASSERT_EQ(InitCommunication(sim_.portName().toLatin1().constData(), 4800), 0);
+        sim_->clearLog();
+        uint8_t ident[4];
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(Read_Program(1680, 4, ident), GARDO_OK);
+        EXPECT_EQ(sim_->frameCount(), 3u);
+        ui_.clear();
+    }
+}
+
+// Temporary files of runs killed while writing stay behind; a later run
+// removes those of its own files' pattern that are old and held by no one.
+TEST_F(LogWriterTest, StaleTemporaryFilesOfKilledRunsAreRemoved) {
+    QDir().mkdir("Log");
+    const QString own = "Log/." + kId + "_L.log.";
+    const QDateTime old = QDateTime::currentDateTime().addSecs(-3600);
+    auto make = [&](const QString& path, bool aged) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+        f.write("partial");
+        f.flush();
+        if (aged) {
+            ASSERT_TRUE(f.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+    };
+    make(own + "1kz9q0.tmp", true);      // left behind: removed
+    make(own + "7hv3.tmp", false);       // a concurrent run's, just made
+    make(own + "held1.tmp", true);       // a concurrent run still writes it
+    make("Log/.other.log.1kz9q0.tmp", true);       // not ours
+    make(own + "1kz9q0.tmp.keep", true);  // not our pattern
+    make("Log/" + kId + "_L.log.1kz9q0.tmp", true);  // not hidden: not ours
+    QFile held(own + "held1.tmp");
+    ASSERT_TRUE(held.open(QIODevice::ReadWrite));
+    ASSERT_EQ(::flock(held.handle(), LOCK_EX | LOCK_NB), 0);
+
+    WriteLogFiles(link_, kId);
+    EXPECT_EQ(ui_.count(), 0u) << ui_.texts().join("|").toStdString();
+    QStringList left = QDir("Log").entryList(QDir::Files | QDir::Hidden | QDir::System);
+    left.sort();
+    QStringList expected = {"." + kId + "_L.log.1kz9q0.tmp.keep", "." + kId + "_L.log.7hv3.tmp",
+                            "." + kId + "_L.log.held1.tmp", ".other.log.1kz9q0.tmp",
+                            kId + "_L.log", kId + "_L.log.1kz9q0.tmp", kId + "_R.log"};
+    expected.sort();
+    EXPECT_EQ(left, expected);
 }
 
 TEST_F(LogWriterTest, FileErrorsShowTheSystemTextAndTheOtherSideIsStillWritten) {
@@ -339,11 +465,7 @@ TEST_F(LogWriterTest, LinksAtTheFileNamesAreReplacedNeverFollowed) {
 TEST_F(LogWriterTest, AFailedWriteLeavesTheOlderFileAndNoTemporaryFile) {
     QDir().mkdir("Log");
     const QString path = "Log/" + kId + "_L.log";
-    {
-        QFile old(path);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("older log");
-    }
+    PutFile(path, "older log");
     struct rlimit saved {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     struct rlimit small = saved;

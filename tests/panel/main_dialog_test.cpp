@@ -4,6 +4,7 @@
 #include "panel/port_dialog.h"
 #include "panel/about_dialog.h"
 #include "panel/main_dialog.h"
+#include "panel/error_time_dialog.h"
 #include "support/recording_ui.h"
 #include "support/sim_link.h"
 
@@ -341,6 +342,57 @@ TEST_F(MainDialogTest, FieldUseNeverBlocksOrEndsTheDialog)
     qobject_cast<QPushButton*>(d.control(MainDialog::kIdOk))->click();
     EXPECT_EQ(d.result(), int(QDialog::Accepted));
     EXPECT_EQ(ui_.count(), 1u);
+}
+
+// Enter where nothing can be typed must not reach the controller: right
+// after opening, wherever the focus is, and in each display-only field
+// (the counters do nothing; the error times open "ändern", which writes
+// nothing until it is confirmed).
+TEST_F(MainDialogTest, EnterInDisplayOnlyFieldsSendsNoCommand)
+{
+    MainDialog& d = openDialog();
+    d.show();
+    d.activateWindow();
+    QCoreApplication::processEvents();
+    sim_->clearLog();
+    auto pressEnter = [](QWidget* w) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(w, &release);
+    };
+    QWidget* first = d.focusWidget();
+    ASSERT_NE(first, nullptr);
+    auto* firstEdit = qobject_cast<QLineEdit*>(first);
+    ASSERT_NE(firstEdit, nullptr) << first->objectName().toStdString();
+    EXPECT_TRUE(firstEdit->isReadOnly()) << first->objectName().toStdString();
+    pressEnter(first);
+    for (int id : {MainDialog::kIdCounterLeft, MainDialog::kIdCounterRight}) {
+        edit(id)->setFocus();
+        pressEnter(edit(id));
+        edit(id)->insert(QStringLiteral("5"));  // read-only: nothing to type
+        pressEnter(edit(id));
+    }
+    int timeDialogs = 0;
+    for (int id : {MainDialog::kIdHoursLeft, MainDialog::kIdMinutesRight}) {
+        whenModal<ErrorTimeDialog>([&timeDialogs](ErrorTimeDialog* t) {
+            ++timeDialogs;
+            t->reject();
+        });
+        edit(id)->setFocus();
+        pressEnter(edit(id));
+    }
+    EXPECT_EQ(timeDialogs, 2);
+    ASSERT_TRUE(waitRefreshes(1));  // the refresh goes on, reading only
+    for (const auto& e : sim_->frames()) {
+        ASSERT_GE(e.request.size(), 2u);
+        const uint8_t command = e.request[1];
+        EXPECT_TRUE(command >= 0x80 && command <= 0x86)
+            << "command 0x" << std::hex << int(command) << " sent";
+    }
+    EXPECT_EQ(edit(MainDialog::kIdCounterLeft)->text(), QStringLiteral("9999"));
+    EXPECT_EQ(sim_->peek(Area::Process, map::kCounterLeftAddress, 2), (std::vector<uint8_t>{0x0F, 0x27}));
+    EXPECT_EQ(ui_.count(), 0u) << ui_.texts().join(" | ").toStdString();
 }
 
 TEST_F(MainDialogTest, ControlsCarryIdsCaptionsAndAboutEntry)
