@@ -40,7 +40,13 @@ add_custom_command(
   COMMENT "Embedding the translation catalogues"
   VERBATIM)
 set_source_files_properties(${LUMO_I18N_CPP} PROPERTIES SKIP_AUTOGEN ON)
-target_sources(lumo_app PRIVATE ${LUMO_I18N_CPP})
+# Beside core/language.cpp, which loads them: in the core layer where the
+# program is built in layers, else in the application library.
+if(TARGET lumo_core)
+  target_sources(lumo_core PRIVATE ${LUMO_I18N_CPP})
+else()
+  target_sources(lumo_app PRIVATE ${LUMO_I18N_CPP})
+endif()
 
 # For the completeness test: lupdate finds the texts in the sources.
 find_program(LUMO_LUPDATE NAMES lupdate lupdate-qt6

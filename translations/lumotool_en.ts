@@ -384,6 +384,12 @@ The log files are being created.</translation>
         <source>Fehler</source>
         <translation>Error</translation>
     </message>
+    <message>
+        <source>Timeout-Fehler, es wurde kein Zeichen empfangen!
+Die Steuerung antwortet nicht mehr, das Erstellen der Log-Dateien wurde abgebrochen.</source>
+        <translation>Timeout: no character received!
+The controller no longer answers; creating the log files was cancelled.</translation>
+    </message>
 </context>
 <context>
     <name>lumo::LoginDialog</name>

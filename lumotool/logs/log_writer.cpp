@@ -1,6 +1,7 @@
 #include "logs/log_writer.h"
 
 #include "core/device_link.h"
+#include "core/language.h"
 #include "core/ui_seam.h"
 #include "session/reads.h"
 #include "station/station_database.h"
@@ -29,9 +30,10 @@
 
 namespace lumo {
 
-const QString kLineDeadText = QStringLiteral(
+const QString kLineDeadText = QStringLiteral(QT_TRANSLATE_NOOP(
+    "lumo::LogWriter",
     "Timeout-Fehler, es wurde kein Zeichen empfangen!\n"
-    "Die Steuerung antwortet nicht mehr, das Erstellen der Log-Dateien wurde abgebrochen.");
+    "Die Steuerung antwortet nicht mehr, das Erstellen der Log-Dateien wurde abgebrochen."));
 
 namespace {
 
@@ -337,8 +339,8 @@ bool WriteLogFileAt(DeviceLink& link, Side side, const QString& identification, 
         // Written now, the file would hold little more than "?" cells in
         // place of the older file's refuellings.
         Message message;
-        message.text = kLineDeadText;
-        message.caption = QStringLiteral("Kommunikations-Fehler");
+        message.text = Translated("lumo::LogWriter", kLineDeadText);
+        message.caption = DeviceLink::CommErrorCaption();
         message.icon = MsgIcon::Stop;
         message.modality = Modality::Application;
         ui().showMessage(message);
