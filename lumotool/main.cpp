@@ -8,6 +8,7 @@
 #include "core/language.h"
 #include "core/service_app.h"
 #include "panel/main_dialog.h"
+#include "station/station_database.h"
 #include "lumo_version.h"
 #include "start_options.h"
 
@@ -94,6 +95,9 @@ public:
 protected:
     int ExecMain() override
     {
+        // A station file whose write in place was cut off by a kill or a
+        // power cut is put back from its copy before anything reads it.
+        lumo::StationDatabase::RecoverInPlaceWrite();
         lumo::MainDialog dialog;
         dialog.setDiagnosisButtonVisible(diagnose_);
         return dialog.exec();

@@ -40,30 +40,64 @@ std::string PortsDir()
     return std::string(home) + "/.config/serlink/ports";
 }
 
+namespace {
+
+// The names in the ports folder.
+std::vector<std::string> FolderNames()
+{
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(PortsDir().c_str())) {
+        while (const dirent* e = readdir(dir)) names.emplace_back(e->d_name);
+        closedir(dir);
+    }
+    return names;
+}
+
+// The entry of COM number n among the names: "COMn" itself, else the first
+// (by byte order) that names the same number in another case ("com7"), as
+// Windows ignores the case of COM names. Empty when there is none.
+std::string EntryOfNumber(unsigned n, const std::vector<std::string>& names)
+{
+    char canonical[16];
+    std::snprintf(canonical, sizeof canonical, "COM%u", n);
+    std::string found;
+    for (const std::string& name : names) {
+        if (name == canonical) return name;
+        if (ComNumber(name) == n && (found.empty() || name < found)) found = name;
+    }
+    return found;
+}
+
+}  // namespace
+
 Target Resolve(const std::string& portText)
 {
     const std::string name = portText.substr(0, portText.find(':'));
     if (name.find('/') != std::string::npos) return {name, false};
-    const std::string entry = PortsDir() + "/" + name;
+    const std::string dir = PortsDir();
     struct stat st;
-    if (lstat(entry.c_str(), &st) == 0) return {entry, true};
     if (const unsigned n = ComNumber(name); n != 0) {
+        std::string entry = dir + "/COM" + name.substr(3);
+        if (lstat(entry.c_str(), &st) == 0) return {entry, true};
+        if (const std::string other = EntryOfNumber(n, FolderNames()); !other.empty())
+            return {dir + "/" + other, true};
         // (snprintf rather than std::to_string, which would add a weak
         // symbol to the serial library's exports.)
         char device[32];
         std::snprintf(device, sizeof device, "/dev/ttyS%u", n - 1);
         return {device, false};
     }
-    return {entry, false};
+    const std::string entry = dir + "/" + name;
+    return {entry, lstat(entry.c_str(), &st) == 0};
 }
 
 std::vector<std::string> ComEntries()
 {
+    const std::vector<std::string> all = FolderNames();
     std::vector<std::string> names;
-    if (DIR* dir = opendir(PortsDir().c_str())) {
-        while (const dirent* e = readdir(dir))
-            if (ComNumber(e->d_name) != 0) names.emplace_back(e->d_name);
-        closedir(dir);
+    for (const std::string& name : all) {
+        const unsigned n = ComNumber(name);
+        if (n != 0 && EntryOfNumber(n, all) == name) names.push_back(name);
     }
     std::sort(names.begin(), names.end(),
               [](const std::string& a, const std::string& b) { return ComNumber(a) < ComNumber(b); });

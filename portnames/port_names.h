@@ -6,6 +6,8 @@
 //   ($SERLINK_PORTS_DIR, else ~/.config/serlink/ports), usually a symbolic
 //   link such as COM3 -> /dev/ttyUSB0; a link that points nowhere is still
 //   the entry (and fails to open);
+// - COM names ignore case, as on Windows: "com3" is the entry "COM3", or
+//   where there is none an entry of the same number in another case;
 // - "COMn" without an entry is /dev/ttyS<n-1>.
 // Opening follows one rule too: read and write, no controlling terminal,
 // non-blocking, only a terminal, and only for one user at a time.
@@ -30,7 +32,8 @@ struct Target {
 // ":" is ignored.
 Target Resolve(const std::string& portText);
 
-// The COM entries of the ports folder ("COM1", "COM12", ...), by number.
+// The COM entries of the ports folder ("COM1", "COM12", ...), by number:
+// one per number, the one Resolve() takes for it.
 std::vector<std::string> ComEntries();
 
 // The steps of opening a port, for telling why it failed.

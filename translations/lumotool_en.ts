@@ -667,6 +667,10 @@ The controller no longer answers; creating the log files was cancelled.</transla
         <source>unverständliche Antwort des Leseprogramms</source>
         <translation>unintelligible answer from the reader program</translation>
     </message>
+    <message>
+        <source>die Antwort des Leseprogramms ist länger als 1 MB</source>
+        <translation>the answer of the reader program is longer than 1 MB</translation>
+    </message>
 </context>
 <context>
     <name>lumo::PortDialog</name>
@@ -907,6 +911,22 @@ The controller no longer answers; creating the log files was cancelled.</transla
     <message>
         <source>Fehler beim Lesen der Parameter</source>
         <translation>Error reading the parameters</translation>
+    </message>
+    <message>
+        <source>Die Stationsdatei „%1“ wurde nicht geändert: ihr Ordner ist schreibgeschützt, und es ließ sich keine Kopie der alten Datei anlegen („%2“: %3).</source>
+        <translation>The station file “%1” was not changed: its folder is write-protected, and no copy of the old file could be made (“%2”: %3).</translation>
+    </message>
+    <message>
+        <source>Die Stationsdatei „%1“ ließ sich nicht schreiben (%2) und nicht wiederherstellen (%3). Die alte Datei liegt in „%4“ und wird beim nächsten Start zurückgeschrieben.</source>
+        <translation>The station file “%1” could not be written (%2) nor restored (%3). The old file is kept in “%4” and will be written back at the next start.</translation>
+    </message>
+    <message>
+        <source>Die Stationsdatei „%1“ ist nach einem abgebrochenen Speichern unvollständig und ließ sich nicht aus der Kopie „%2“ wiederherstellen: %3</source>
+        <translation>The station file “%1” is incomplete after an interrupted save and could not be restored from the copy “%2”: %3</translation>
+    </message>
+    <message>
+        <source>Die Stationsdatei „%1“ war nach einem abgebrochenen Speichern unvollständig (%2 statt %3 Bytes); sie wurde aus der Kopie „%4“ wiederhergestellt.</source>
+        <translation>The station file “%1” was incomplete after an interrupted save (%2 instead of %3 bytes); it was restored from the copy “%4”.</translation>
     </message>
 </context>
 <context>

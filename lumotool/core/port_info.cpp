@@ -92,8 +92,10 @@ QList<SerialDevice> PortInfo::ListSerialDevices(QList<SerialDevice> devices)
         static const QRegularExpression ttyS(QStringLiteral("^/dev/ttyS([0-9]+)$"));
         if (const auto m = ttyS.match(d.path); d.comNumber == 0 && m.hasMatch()) {
             const int n = m.captured(1).toInt() + 1;
-            if (!entries.contains(QStringLiteral("COM%1").arg(n)))
-                d.comNumber = n;
+            const bool taken = std::any_of(entries.cbegin(), entries.cend(), [n](const QString& entry) {
+                return int(portnames::ComNumber(entry.toStdString())) == n;
+            });
+            if (!taken) d.comNumber = n;
         }
     }
     // Every other COM entry of the ports folder, with the device it ends at

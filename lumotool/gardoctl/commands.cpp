@@ -32,6 +32,9 @@ namespace {
 
 // ---- Parsing ------------------------------------------------------------------
 
+constexpr int kClockFirstYear = 2000;
+constexpr int kClockLastYear = 2099;
+
 bool parseUnsigned(const QString& text, uint32_t max, uint32_t* value)
 {
     bool ok = false;
@@ -95,6 +98,12 @@ bool parseCommand(const QStringList& words, Options* options, QString* error)
             const QTime time = QTime::fromString(parts.value(1), QStringLiteral("HH:mm:ss"));
             if (parts.size() != 2 || !date.isValid() || !time.isValid())
                 return fail(QStringLiteral("clock set: expected now or YYYY-MM-DDTHH:MM:SS, got %1").arg(args[1]));
+            // The controller keeps the year in two digits.
+            if (date.year() < kClockFirstYear || date.year() > kClockLastYear)
+                return fail(QStringLiteral("clock set: the controller keeps the years %1 to %2, got %3")
+                                .arg(kClockFirstYear)
+                                .arg(kClockLastYear)
+                                .arg(date.year()));
             c.clock = clockOf(date, time, c.weekday);
         }
     } else if (verb == QLatin1String("counter") && args.size() >= 2 && parseSide(args[0], &c.side)) {
@@ -222,20 +231,33 @@ int32_t Run::logs()
     // the files in that folder instead of "Log".
     QJsonObject files;
     const bool toDir = !command.outDir.isEmpty();
+    // With --out the files are written from inside that folder, so that its
+    // name reaches the system as the bytes given.
+    std::optional<FolderVisit> visit;
+    if (toDir) {
+        visit.emplace(command.outDir);
+        if (!visit->entered()) {
+            failure = QStringLiteral("%1: %2").arg(visit->path(), visit->error());
+            out[QStringLiteral("files")] = files;
+            return 0;
+        }
+    }
     const bool hadLogDir = QDir::current().exists(QStringLiteral("Log"));
     const int errorsBefore = ui.commErrors();
     lumo::LogRunState run;
     QStringList notWritten;
     for (const Side side : {Side::Left, Side::Right}) {
         if (!(side == Side::Left ? command.logLeft : command.logRight)) continue;
-        QString path;
+        QString path, target;
         if (toDir) {
-            QDir().mkpath(command.outDir);
-            path = QDir(command.outDir).absoluteFilePath(lumo::LogFileName(side, identification));
+            // Inside the folder: the file's own name is all the system needs.
+            target = lumo::LogFileName(side, identification);
+            path = visit->path() + QLatin1Char('/') + target;
         } else {
             path = QFileInfo(lumo::LogFilePath(side, identification)).absoluteFilePath();
+            target = path;
         }
-        const bool written = !run.lineDead && lumo::WriteLogFileAt(link, side, identification, path, {}, 0, &run);
+        const bool written = !run.lineDead && lumo::WriteLogFileAt(link, side, identification, target, {}, 0, &run);
         if (written) files[side == Side::Left ? QStringLiteral("left") : QStringLiteral("right")] = path;
         else if (run.lineDead) notWritten << path;
         else failure = QStringLiteral("%1 was not written").arg(path);
@@ -244,8 +266,8 @@ int32_t Run::logs()
         failure = QStringLiteral("the controller stopped answering (two reads timed out in a row): the log run "
                                  "was stopped, %1 not written")
                       .arg(notWritten.join(QStringLiteral(" and ")));
-    // The writer makes "Log" in the current folder; with --out it stays
-    // only when it was there before.
+    // The writer makes "Log" in the current folder; in the --out folder it
+    // stays only when it was there before.
     if (toDir && !hadLogDir) QDir::current().rmdir(QStringLiteral("Log"));
     out[QStringLiteral("files")] = files;
     if (ui.commErrors() > errorsBefore && failure.isEmpty() && !run.lineDead)
@@ -286,7 +308,25 @@ QString PortText(const QString& argument)
 {
     bool number = false;
     const int n = argument.toInt(&number);
-    return number && n > 0 ? QStringLiteral("COM%1:").arg(n) : argument;
+    if (number && n > 0) return QStringLiteral("COM%1:").arg(n);
+    // The serial library takes the device name up to a ":".
+    return argument.contains(QLatin1Char(':')) ? argument : argument + QLatin1Char(':');
+}
+
+QString SameDispenserKey(const QString& portText)
+{
+    // What the port text ends at: the device behind a ports folder entry
+    // or a link, so that "1", "COM1:", "com1" and the device path of COM1
+    // are one dispenser; a URL is its own key. Windows compares its device
+    // names without case.
+    if (portText.contains(QLatin1String("://"))) return portText.toLower();
+    const lumo::PortTarget target = lumo::PortInfo::Resolve(portText);
+    const QString device = target.device.isEmpty() ? target.path : target.device;
+#ifdef _WIN32
+    return device.toUpper();
+#else
+    return device;
+#endif
 }
 
 QString StatusName(int32_t status)
@@ -337,7 +377,7 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
 
     options->json = p.isSet(json);
     options->yes = p.isSet(yes);
-    options->trace = p.value(trace);
+    options->trace = SystemPath(p.value(trace));
     options->listPorts = p.isSet(listPorts);
     if (options->listPorts) {
         if (p.isSet(port) || p.isSet(portsFrom) || !p.positionalArguments().isEmpty()) {
@@ -356,6 +396,22 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
             if (!ReadPortList(p.values(portsFrom).at(fileIndex++), &options->ports, &options->labels, error))
                 return false;
         }
+    }
+    // A dispenser named twice (under any of its names) is served once.
+    {
+        QStringList ports, labels, keys;
+        for (qsizetype i = 0; i < options->ports.size(); ++i) {
+            const QString key = SameDispenserKey(options->ports[i]);
+            if (const qsizetype first = keys.indexOf(key); first >= 0) {
+                options->sameAs.append({options->ports[i], ports[first]});
+                continue;
+            }
+            keys << key;
+            ports << options->ports[i];
+            labels << options->labels.value(i);
+        }
+        options->ports = ports;
+        options->labels = labels;
     }
     if (options->ports.isEmpty()) {
         *error = QStringLiteral("no --port given");

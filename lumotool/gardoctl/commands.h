@@ -5,9 +5,13 @@
 
 #include "core/device_map.h"
 #include "core/language.h"
+#include "gardoctl/system_path.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QJsonObject>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -44,7 +48,7 @@ struct Command {
     // logs
     bool logLeft = true;
     bool logRight = true;
-    QString outDir;  // empty: "Log" below the current directory
+    QString outDir;  // empty: "Log" below the current directory (DecodeArgument)
 };
 
 struct Options {
@@ -55,7 +59,7 @@ struct Options {
     bool child = false;  // run as the child of a --jobs run: one port, result as a record
     int baud = 4800;
     int waitMs = 0;  // 0: the serial library's own byte wait
-    QString trace;
+    QByteArray trace;  // the file as the system names it (SystemPath)
     bool json = false;
     bool yes = false;
     bool help = false;
@@ -64,6 +68,8 @@ struct Options {
     // session steps, instead of the desktop's.
     std::optional<lumo::Language> language;
     Command command;
+    // --port texts left out as naming a dispenser given before: {text, first}.
+    QList<QPair<QString, QString>> sameAs;
 };
 
 // Takes the arguments apart (without the program name). On a usage error
@@ -89,8 +95,12 @@ PortResult RunOnPort(const Options& options, const QString& port);
 // The result as "key=value" lines, nested keys joined with ".".
 QStringList PlainLines(const QJsonObject& data);
 
-// "COM3:" for "3", the text itself otherwise.
+// "COM3:" for "3", "COM3:" for "COM3", "/dev/ttyUSB0:" for "/dev/ttyUSB0":
+// the port text the serial library takes, a ":" behind the device name.
 QString PortText(const QString& argument);
+
+// One text for every port text that reaches the same device.
+QString SameDispenserKey(const QString& portText);
 
 // Name of a status code from the protocol or serial library headers
 // ("GARDO_REJECTED", "SERLINK_E_READ_TIMEOUT"), or the number.

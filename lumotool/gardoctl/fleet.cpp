@@ -23,22 +23,17 @@ namespace gardoctl {
 
 namespace {
 
+// A path in the line goes out as the system's bytes.
 void printOut(const QString& line)
 {
-    std::fprintf(stdout, "%s\n", line.toUtf8().constData());
+    const QByteArray bytes = SystemPath(line);
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+    std::fputc('\n', stdout);
 }
 
-// What two ports have in common when they are the same line: the device a
-// COM name or path ends at; a URL is its own key.
 QString portKey(const QString& port)
 {
-    if (port.contains(QLatin1String("://"))) return port.toLower();
-    const lumo::PortTarget target = lumo::PortInfo::Resolve(port);
-    QString key = target.device.isEmpty() ? target.path : target.device;
-#ifdef _WIN32
-    key = key.toLower();
-#endif
-    return key;
+    return SameDispenserKey(port);
 }
 
 // The start of every line a dispenser writes to standard error.

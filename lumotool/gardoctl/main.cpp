@@ -8,6 +8,7 @@
 #include "gardoctl/fleet.h"
 #include "gardoctl/terminal_ui.h"
 #include "core/language.h"
+#include "station/station_database.h"
 #include "lumo_version.h"
 
 #include <QGuiApplication>
@@ -38,7 +39,15 @@ int main(int argc, char** argv)
 
     gardoctl::Options options;
     QString error;
-    if (!gardoctl::ParseArguments(app.arguments().mid(1), &options, &error)) {
+    // File names as the system's bytes (Qt's own list would lose those
+    // that are not UTF-8).
+#ifdef _WIN32
+    const QStringList arguments = app.arguments().mid(1);
+#else
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << gardoctl::DecodeArgument(argv[i]);
+#endif
+    if (!gardoctl::ParseArguments(arguments, &options, &error)) {
         std::fprintf(stderr, "gardoctl: %s\n%s", error.toLocal8Bit().constData(),
                      gardoctl::UsageText().toLocal8Bit().constData());
         return gardoctl::kExitUsage;
@@ -55,11 +64,17 @@ int main(int argc, char** argv)
     lumo::UseLanguageFor(options.language);
     if (options.listPorts) return gardoctl::ListPorts(options.json);
     // The libraries read the trace target when the port opens.
-    if (!options.trace.isEmpty()) qputenv("SERLINK_TRACE", options.trace.toLocal8Bit());
+    if (!options.trace.isEmpty()) qputenv("SERLINK_TRACE", options.trace);
+    for (const auto& [text, first] : options.sameAs)
+        std::fprintf(stderr, "gardoctl: --port %s is the dispenser of --port %s: served once\n",
+                     gardoctl::SystemPath(text).constData(), gardoctl::SystemPath(first).constData());
 
     gardoctl::TerminalUi ui(options.yes);
     lumo::installUi(&ui);
-    const int exit = gardoctl::RunFleet(options, ui, app.arguments().mid(1));
+    // The log files carry the station's name from the station file: one
+    // whose write in place was cut off is put back from its copy first.
+    lumo::StationDatabase::RecoverInPlaceWrite();
+    const int exit = gardoctl::RunFleet(options, ui, arguments);
     lumo::installUi(nullptr);
     return exit;
 }

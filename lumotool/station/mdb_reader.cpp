@@ -3,6 +3,7 @@
 #include "mdbhelper/row_answer.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -19,6 +20,10 @@ const QString kHelperName = QStringLiteral("lumo-mdb");
 
 // A helper that was asked to stop gets this long to go.
 constexpr int kKillWaitMs = 2000;
+
+// The longest answer taken: a whole row of the widest table the lookups
+// read (33 columns of at most libmdb's 16 KiB each) is about half of it.
+constexpr qsizetype kMaxAnswerBytes = 1024 * 1024;
 
 QString Damaged(const QString& path, const QString& reason)
 {
@@ -113,11 +118,27 @@ RowLookup LookUpRow(const QString& path, const QString& table, const QString& ke
                                       "werden: %2")
                            .arg(QDir::toNativeSeparators(helper.program()), helper.errorString()));
     }
-    if (!helper.waitForFinished(timeoutMs)) {
-        helper.kill();
-        helper.waitForFinished(kKillWaitMs);
-        return Failure(Damaged(path, QCoreApplication::translate("lumo::MdbReader", "keine Antwort nach %1 Sekunden")
-                                         .arg(QString::number(timeoutMs / 1000.0, 'g', 3).replace('.', ','))));
+    // The answer is read while the helper runs, up to a limit: a helper
+    // gone astray on a damaged file may write without end.
+    const QDeadlineTimer deadline(timeoutMs);
+    QByteArray output;
+    for (;;) {
+        output += helper.readAllStandardOutput();
+        if (output.size() > kMaxAnswerBytes) {
+            helper.kill();
+            helper.waitForFinished(kKillWaitMs);
+            return Failure(Damaged(path, QCoreApplication::translate("lumo::MdbReader", "die Antwort des Leseprogramms ist länger als 1 MB")));
+        }
+        if (helper.state() == QProcess::NotRunning) break;
+        const qint64 left = deadline.remainingTime();
+        if (left == 0) {
+            helper.kill();
+            helper.waitForFinished(kKillWaitMs);
+            return Failure(Damaged(path, QCoreApplication::translate("lumo::MdbReader", "keine Antwort nach %1 Sekunden")
+                                             .arg(QString::number(timeoutMs / 1000.0, 'g', 3).replace('.', ','))));
+        }
+        // Returns when output came, when the helper ended, or at the limit.
+        helper.waitForReadyRead(int(left));
     }
     if (helper.exitStatus() == QProcess::CrashExit)
         return Failure(Damaged(path, QCoreApplication::translate("lumo::MdbReader", "das Leseprogramm brach ab")));
@@ -125,7 +146,6 @@ RowLookup LookUpRow(const QString& path, const QString& table, const QString& ke
         return Failure(Damaged(path, QCoreApplication::translate("lumo::MdbReader", "das Leseprogramm endete mit dem Code %1")
                                          .arg(helper.exitCode())));
 
-    const QByteArray output = helper.readAllStandardOutput();
     const std::optional<mdbrow::Answer> answer =
         mdbrow::Decode(std::string_view(output.constData(), std::size_t(output.size())));
     if (!answer) return Failure(Damaged(path, QCoreApplication::translate("lumo::MdbReader", "unverständliche Antwort des Leseprogramms")));

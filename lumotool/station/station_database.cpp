@@ -3,6 +3,7 @@
 #include "core/cp1252.h"
 #include "core/ui_seam.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,8 +13,13 @@
 
 #include <utility>
 
+#include <cerrno>
+
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace lumo {
@@ -139,6 +145,53 @@ void RemoveStaleTemporaries(const QString& filePath) {
 const QString kAppCaption = QStringLiteral("Mavik_Lumo 05");
 const char* const kFileErrorCaption = QT_TRANSLATE_NOOP("lumo::StationDatabase", "Fehler");
 constexpr int kMaxErrorText = 127;
+
+void ShowNotice(const QString& text, MsgIcon icon) {
+    Message message;
+    message.text = text;
+    message.caption = kAppCaption;
+    message.icon = icon;
+    ui().showMessage(message);
+}
+
+// Pushes the file's data from the system's cache to the disk, so that a
+// write the disk refuses shows here.
+bool SyncToDisk(QFile& file, QString& error) {
+#ifdef Q_OS_WIN
+    const bool ok = _commit(file.handle()) == 0;
+#else
+    const bool ok = ::fsync(file.handle()) == 0;
+#endif
+    if (!ok) error = qt_error_string(errno);
+    return ok;
+}
+
+// A whole new file at path, through a temporary file renamed over it.
+bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString& error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
+        error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+// Writes bytes into the existing file itself, from its start, cut to their
+// length, synced.
+bool WriteInto(const QString& path, const QByteArray& bytes, QString& error) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
+        !file.flush()) {
+        error = file.errorString();
+        return false;
+    }
+    return SyncToDisk(file, error);
+}
 
 }  // namespace
 
@@ -303,16 +356,15 @@ void StationDatabase::SaveFile() {
     // disk leaves either the old or the new file whole. Where the folder
     // lets no file be created beside it but the file itself is writable
     // (on Windows the Windows folder, for ordinary users), the file is
-    // written in place instead, as the only way to store anything.
+    // written in place instead, as the only way to store anything, with a
+    // copy of the old file kept elsewhere first.
     QSaveFile file(filePath_);
-    file.setDirectWriteFallback(true);  // Qt does this on Unix only
     if (!file.open(QIODevice::WriteOnly)) {
-#ifndef Q_OS_UNIX
-        if (QFileInfo(filePath_).isFile()) {
+        const QFileInfo existing(filePath_);
+        if (existing.isFile() && existing.isWritable()) {
             writeInPlace();
             return;
         }
-#endif
         showFileError(file.errorString());
         return;
     }
@@ -333,11 +385,102 @@ void StationDatabase::SaveFile() {
     RemoveStaleTemporaries(filePath_);
 }
 
+QString StationDatabase::InPlaceCopyPath(const QString& filePath) {
+    // One copy per station file: its name carries a digest of the file's
+    // absolute path, so that two station files never share a copy.
+    const QFileInfo file(filePath);
+    const QByteArray digest =
+        QCryptographicHash::hash(file.absoluteFilePath().toUtf8(), QCryptographicHash::Sha1).toHex().left(8);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return QDir(folder).filePath(QStringLiteral("Mavik/") + file.fileName() + QLatin1Char('.') +
+                                 QString::fromLatin1(digest) + QStringLiteral(".kopie"));
+}
+
 void StationDatabase::writeInPlace() {
-    QFile file(filePath_);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(fileText_) != fileText_.size() || !file.flush())
-        showFileError(file.errorString());
+    // Writing in place cuts the file to nothing first: whatever stops the
+    // write (a full disk, a size limit, a kill) would leave it cut short.
+    // So the old file is copied first, whole and synced, to the per-user
+    // data folder; a failed write puts it back, and a write that never
+    // ended is mended at the next start (RecoverInPlaceWrite). Without a
+    // copy the file is not touched.
+    const QString copy = InPlaceCopyPath(filePath_);
+    // A copy left by a write that never ended holds the last whole file:
+    // it is never replaced by what may be the rest of that write. When it
+    // is put back (or cannot be), the text held here came from the cut
+    // file and is not written.
+    if (QFileInfo::exists(copy) && RecoverInPlaceWrite(filePath_)) return;
+    QByteArray old;
+    QString error;
+    bool missing = false;
+    if (!readFile(old, error, missing)) {
+        showFileError(error);
+        return;
+    }
+    QDir().mkpath(QFileInfo(copy).absolutePath());
+    if (!WriteWholeFile(copy, old, error)) {
+        ShowNotice(tr("Die Stationsdatei „%1“ wurde nicht geändert: ihr Ordner ist "
+                                  "schreibgeschützt, und es ließ sich keine Kopie der alten Datei "
+                                  "anlegen („%2“: %3).")
+                       .arg(QDir::toNativeSeparators(filePath_), QDir::toNativeSeparators(copy), error),
+                   MsgIcon::Stop);
+        return;
+    }
+    if (WriteInto(filePath_, fileText_, error)) {
+        QFile::remove(copy);
+        return;
+    }
+    QString restoreError;
+    if (WriteInto(filePath_, old, restoreError)) {
+        QFile::remove(copy);
+        showFileError(error);
+        return;
+    }
+    ShowNotice(tr("Die Stationsdatei „%1“ ließ sich nicht schreiben (%2) und nicht "
+                              "wiederherstellen (%3). Die alte Datei liegt in „%4“ und wird beim "
+                              "nächsten Start zurückgeschrieben.")
+                   .arg(QDir::toNativeSeparators(filePath_), error, restoreError, QDir::toNativeSeparators(copy)),
+               MsgIcon::Stop);
+}
+
+bool StationDatabase::RecoverInPlaceWrite(const QString& filePath) {
+    const QString copyPath = InPlaceCopyPath(filePath);
+    QFile copy(copyPath);
+    if (!copy.exists()) return false;
+    if (!copy.open(QIODevice::ReadOnly)) return true;  // left for a later start
+    const QByteArray old = copy.readAll();
+    copy.close();
+
+    // A write that ended leaves the whole new text: never shorter than
+    // the copy by a cut, and ending in its last record's "]" as every text
+    // this class writes does. Anything else is the rest of a cut write.
+    QFile file(filePath);
+    QByteArray now;
+    if (file.open(QIODevice::ReadOnly)) now = file.readAll();
+    file.close();
+    const bool whole = now.size() >= old.size() && (now.endsWith(']') || now.endsWith("]\r\n"));
+    if (whole) {
+        QFile::remove(copyPath);
+        return false;
+    }
+    QString error;
+    if (!WriteInto(filePath, old, error)) {
+        ShowNotice(tr("Die Stationsdatei „%1“ ist nach einem abgebrochenen Speichern "
+                                  "unvollständig und ließ sich nicht aus der Kopie „%2“ "
+                                  "wiederherstellen: %3")
+                       .arg(QDir::toNativeSeparators(filePath), QDir::toNativeSeparators(copyPath), error),
+                   MsgIcon::Stop);
+        return true;
+    }
+    QFile::remove(copyPath);
+    ShowNotice(tr("Die Stationsdatei „%1“ war nach einem abgebrochenen Speichern "
+                              "unvollständig (%2 statt %3 Bytes); sie wurde aus der Kopie „%4“ "
+                              "wiederhergestellt.")
+                   .arg(QDir::toNativeSeparators(filePath))
+                   .arg(now.size())
+                   .arg(old.size())
+                   .arg(QDir::toNativeSeparators(copyPath)),
+               MsgIcon::Warning);
+    return true;
 }
 
 }  // namespace lumo

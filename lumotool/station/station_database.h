@@ -90,7 +90,8 @@ QByteArray BuildRecord(const RecordValues& values);
 // open between calls; every change rewrites the whole file, through a
 // temporary file renamed over the old one, so the file is always whole;
 // only where the folder lets no temporary file be created is the file
-// written in place.
+// written in place, with a copy of the old file kept until the write is
+// done.
 class StationDatabase {
     Q_DECLARE_TR_FUNCTIONS(lumo::StationDatabase)
 
@@ -149,6 +150,16 @@ public:
     // Writes the held file text to the file.
     void SaveFile();
 
+    // Where the old file is kept while it is written in place: in the
+    // per-user data folder, named after the station file.
+    static QString InPlaceCopyPath(const QString& filePath);
+    // At start: a copy left by a write in place that never ended (a kill, a
+    // power cut) is put back when the file is shorter than the copy or does
+    // not end as a whole file does, with a message that names both; a file
+    // that is whole makes the copy go. Nothing happens without a copy.
+    // True when the file was found cut (put back, or not when that failed).
+    static bool RecoverInPlaceWrite(const QString& filePath = DefaultFilePath());
+
     // The loaded record from its "[" to its "]"; empty when not found.
     QByteArray RecordText() const { return recordText_; }
     // Whether the loaded record has its "Diag-Typ" key and closing "]". A
@@ -162,7 +173,8 @@ private:
     void writeField(const char* key, QString& field, const QString& value);
     void showFileError(const QString& description);
     // Writes the held file text into the file itself, without a temporary
-    // file: only where the folder refuses one.
+    // file: only where the folder refuses one. The old file is copied to
+    // InPlaceCopyPath() first and put back when the write fails.
     void writeInPlace();
     // Reads the whole file into text. Returns false and leaves a message
     // text in error when the file exists but cannot be read; a missing file

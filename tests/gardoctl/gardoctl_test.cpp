@@ -18,9 +18,15 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "core/port_info.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace lumo {
@@ -143,8 +149,8 @@ TEST_F(GardoctlTest, WritingCommandsChangeTheControllerAsTheDialogDoes)
     EXPECT_EQ(RunGardoctl({"--port", port_, "errortime", "left", "72:00"}).exit, 2);
     EXPECT_EQ(sim_->frameCount(), 0u);
 
-    // A date before 2000 is written with year byte 0; the weekday as given.
-    const QJsonObject clock = Json(RunGardoctl({"--port", port_, "--json", "clock", "set", "1999-03-28T02:30:00", "Fr"}));
+    // The year 2000 is written as year byte 0; the weekday as given.
+    const QJsonObject clock = Json(RunGardoctl({"--port", port_, "--json", "clock", "set", "2000-03-28T02:30:00", "Fr"}));
     EXPECT_TRUE(clock["clock"].toString().startsWith("2000-03-28T02:30:0")) << clock["clock"].toString().toStdString();
     EXPECT_EQ(clock["weekday"].toString(), "Fr");
     const auto written = sim_->clock();
@@ -276,10 +282,89 @@ TEST_F(GardoctlTest, ExitCodesForSilenceMissingPortsAndUsage)
     sim_->clearLog();
     for (const QStringList& args : {QStringList{"--port", port_, "counter", "left", "set", "10000"},
                                     QStringList{"--port", port_, "clock", "set", "2026-13-01T00:00:00"},
+                                    // The controller keeps two digits of the year.
+                                    QStringList{"--port", port_, "clock", "set", "1899-06-15T10:00:00"},
+                                    QStringList{"--port", port_, "clock", "set", "1999-12-31T23:59:59"},
+                                    QStringList{"--port", port_, "clock", "set", "2100-01-01T00:00:00"},
                                     QStringList{"--port", port_, "status", "--side", "left"},
                                     QStringList{"ident"}, QStringList{"--port", port_, "frobnicate"}})
         EXPECT_EQ(RunGardoctl(args).exit, 2) << args.join(u' ').toStdString();
     EXPECT_EQ(sim_->frameCount(), 0u);
+}
+
+TEST_F(GardoctlTest, PortFormsOfTheHelpAndOneDispenserNamedTwiceIsServedOnce)
+{
+    // Every form the help names reaches the controller; COM names ignore
+    // case as on Windows.
+    const QString device = QString::fromStdString(sim_->slavePath());
+    for (const QString& form : {QStringLiteral("COM%1").arg(kPort), QStringLiteral("com%1:").arg(kPort),
+                                QStringLiteral("Com%1").arg(kPort), device}) {
+        const Outcome o = RunGardoctl({"--port", form, "ident"});
+        EXPECT_EQ(o.exit, 0) << form.toStdString() << ": " << o.err.toStdString();
+        EXPECT_EQ(o.out, "ident=0001234567\n") << form.toStdString();
+    }
+
+    // An entry in another case is that COM number for gardoctl and for the
+    // port dialog alike.
+    test::SimLink other;
+    ASSERT_TRUE(other.start(kOtherPort));
+    other->clearLog();
+    const QString portsDir = PortInfo::PortsDir();
+    const QString lower = portsDir + QStringLiteral("/com%1").arg(kOtherPort);
+    ASSERT_TRUE(QFile::rename(portsDir + QStringLiteral("/COM%1").arg(kOtherPort), lower));
+    EXPECT_EQ(PortInfo::ForPort(kOtherPort).path, lower);
+    int listed = 0;
+    for (const SerialDevice& d : PortInfo::ListSerialDevices(QList<SerialDevice>{}))
+        if (d.comNumber == kOtherPort) ++listed;
+    EXPECT_EQ(listed, 1);
+    const Outcome lowerEntry = RunGardoctl({"--port", QString::number(kOtherPort), "ident"});
+    EXPECT_EQ(lowerEntry.exit, 0) << lowerEntry.err.toStdString();
+    EXPECT_EQ(other->frameCount(), 1u);
+    QFile::remove(lower);
+
+    // The same dispenser under five names: one count, one line.
+    const uint8_t block[2] = {0x05, 0x00};
+    sim_->poke(Area::Process, 78, block);
+    sim_->clearLog();
+    const Outcome once = RunGardoctl({"--port", port_, "--port", port_, "--port", QString::number(kPort), "--port",
+                                      QStringLiteral("com%1").arg(kPort), "--port", device, "counter", "left",
+                                      "count"});
+    EXPECT_EQ(once.exit, 0) << once.err.toStdString();
+    EXPECT_EQ(once.out, "counter.left=6\n");
+    EXPECT_EQ(Process(78, 2), (std::vector<uint8_t>{0x06, 0x00}));
+    EXPECT_TRUE(once.err.contains("served once")) << once.err.toStdString();
+}
+
+// File names that are no UTF-8 reach the system as the bytes given.
+TEST_F(GardoctlTest, OutAndTraceNamesAreTheSystemsBytes)
+{
+    QTemporaryDir run;
+    const QByteArray base = QFile::encodeName(run.path());
+    // "n\xE4chtlich" and "spur\xFC.txt": Latin-1 letters, not UTF-8.
+    QProcess p;
+    p.setWorkingDirectory(run.path());
+    p.setStandardInputFile(QProcess::nullDevice());
+    p.start(QStringLiteral("/bin/sh"),
+            {"-c", "exec \"$0\" --port \"$1\" --trace \"$(printf 'spur\\374.txt')\" logs --out \"$(printf 'n\\344chtlich')\"",
+             QStringLiteral(GARDOCTL_PATH), port_});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
+    const QByteArray out = p.readAllStandardOutput();
+
+    struct stat st {};
+    EXPECT_EQ(::stat((base + "/spur\xFC.txt").constData(), &st), 0) << "trace not at its name";
+    EXPECT_GT(st.st_size, 0);
+    EXPECT_EQ(::stat((base + "/n\xE4" "chtlich/0001234567_L.log").constData(), &st), 0) << out.constData();
+    EXPECT_EQ(::stat((base + "/n\xE4" "chtlich/0001234567_R.log").constData(), &st), 0);
+    // Nothing went to another name, and the output names the folder as given.
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(base.constData()))
+        names.push_back(entry.path().filename().native());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"n\xE4" "chtlich", "spur\xFC.txt"}));
+    EXPECT_TRUE(out.contains("files.left=" + base + "/n\xE4" "chtlich/0001234567_L.log\n")) << out.constData();
+    // Qt cannot name these files: removed here.
+    std::filesystem::remove_all(base.constData());
 }
 
 }  // namespace

@@ -222,9 +222,8 @@ TEST_F(LogCommandTest, ReadFailureIsShownOverTheWaitWindowAndTheFlowGoesOn) {
     };
     // The timer must not refresh in between: switch it off first.
     qobject_cast<QCheckBox*>(dialog_->control(MainDialog::kIdCyclic))->click();
-    // The first read of the log (calibration) gets a malformed reply to
-    // every attempt.
-    sim_->inject(FaultKind::BadLength, 4);
+    // The first read of the log (calibration) gets a malformed reply.
+    sim_->inject(FaultKind::BadLength, 1);
     runCommand([](SideSelectDialog* s) { s->cancelButton()->click(); });
     ASSERT_EQ(ui_.count(), 1u);
     EXPECT_EQ(ui_.last().text, QStringLiteral("Unbekannter Fehler!"));

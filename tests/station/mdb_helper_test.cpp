@@ -168,6 +168,31 @@ TEST(MdbHelper, OnlyRegularFilesAreReadAndAFifoNeverBlocks)
     EXPECT_EQ(helper.readAllStandardOutput(), QByteArray("lumo-mdb 1\nnot-opened\nend\n"));
 }
 
+// libmdb writes to standard output itself: its row dumps (switched on
+// through MDBOPTS) and remarks on some damaged files. The answer stays
+// apart from all of it.
+TEST(MdbHelper, LibmdbsOwnOutputStaysOutOfTheAnswer)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("Saeulenparameter.mdb");
+    WriteFixture(path, StandardParameters());
+    const RowLookup clean = mdb::LookUpRow(path, "Saeulenparameter", "ID-Nummer", "0000000001");
+    ASSERT_EQ(clean.status, RowLookup::Status::Found) << clean.error.toStdString();
+
+    qputenv("MDBOPTS", "debug_row");
+    const RowLookup noisy = mdb::LookUpRow(path, "Saeulenparameter", "ID-Nummer", "0000000001");
+    QProcess helper;
+    helper.start(mdb::HelperProgram(), {path, "Saeulenparameter", "ID-Nummer", "0000000001"});
+    const bool finished = helper.waitForFinished(mdb::kHelperTimeoutMs);
+    qunsetenv("MDBOPTS");
+    EXPECT_EQ(noisy.status, RowLookup::Status::Found) << noisy.error.toStdString();
+    EXPECT_EQ(noisy.values, clean.values);
+    ASSERT_TRUE(finished);
+    EXPECT_TRUE(helper.readAllStandardOutput().startsWith("lumo-mdb 1\nrow "));
+    EXPECT_TRUE(helper.readAllStandardError().contains("bitmask_sz"));  // libmdb's dump went there
+}
+
 class FakeHelper : public ::testing::Test {
 protected:
     void SetUp() override
@@ -226,6 +251,26 @@ TEST_F(FakeHelper, CrashHangExitCodeAndGarbageAreFailuresWithTheText)
     EXPECT_EQ(row.text(0), "7");
     EXPECT_EQ(row.values[1], std::nullopt);
     EXPECT_EQ(row.text(5), "");
+}
+
+// A reader that writes without end, or far more than any row, is a
+// damaged database: it is stopped, and what it wrote is not kept.
+TEST_F(FakeHelper, AnAnswerPastOneMegabyteIsADamagedDatabase)
+{
+    const QString tooLong = kDamaged + QString("\u201E%1\u201C kann nicht gelesen werden (die Antwort des "
+                                               "Leseprogramms ist l\u00E4nger als 1 MB).")
+                                           .arg(database_);
+    useHelper("exec cat /dev/zero");
+    RowLookup got = lookUp(60000);
+    EXPECT_EQ(got.status, RowLookup::Status::Failed);
+    EXPECT_EQ(got.error, tooLong) << got.error.toStdString();
+
+    // Well framed, but longer than any row can be.
+    useHelper("printf 'lumo-mdb 1\\nrow 1\\nt 1100000\\n'; head -c 1100000 /dev/zero | tr '\\0' x; "
+              "printf '\\nend\\n'");
+    got = lookUp();
+    EXPECT_EQ(got.status, RowLookup::Status::Failed);
+    EXPECT_EQ(got.error, tooLong) << got.error.toStdString();
 }
 
 TEST_F(FakeHelper, MissingHelperIsAFailureThatNamesIt)

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -380,35 +381,89 @@ TEST_F(StationDatabaseTest, FailedSaveLeavesTheOldFileWhole) {
     EXPECT_TRUE(file.read().contains("Ort=Bonn;"));
 }
 
-// A writable file in a folder the user may not create files in (on Windows
-// the Windows folder): the change is written into the file itself. Where the
-// folder allows it, the file is replaced by a new one, as before.
+// The station save probe as a user who may write the station file but not
+// create files in its folder (on Windows the Windows folder), with a data
+// folder of that user's own. As root the probe runs as "nobody".
+class InPlaceSave {
+public:
+    explicit InPlaceSave(const StationFile& file) : file_(file) {}
+
+    // Empty when the probe cannot run as another user.
+    QString skipReason() const {
+        if (::getuid() == 0 && QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+            return QStringLiteral("running as root without setpriv to become an unprivileged user");
+        return {};
+    }
+    // The probe's own per-user data folder, where the copy goes.
+    QString dataHome() const { return dataHome_.path(); }
+    QString copyPath() const {
+        const QByteArray saved = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome()));
+        const QString copy = StationDatabase::InPlaceCopyPath(file_.path());
+        qputenv("XDG_DATA_HOME", saved);
+        return copy;
+    }
+    // What the next start does about a cut write, in the probe's data folder.
+    void recover() const {
+        const QByteArray saved = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome()));
+        StationDatabase::RecoverInPlaceWrite(file_.path());
+        qputenv("XDG_DATA_HOME", saved);
+    }
+
+    // Sets "Ort" of record 0000000123 in the probe; extra: [LIMIT [die]].
+    struct Result {
+        bool finished = false;
+        QProcess::ExitStatus status = QProcess::NormalExit;
+        int code = -1;
+        QByteArray output;
+    };
+    Result run(const QString& value, const QStringList& extra = {}) const {
+        const QByteArray path = QFile::encodeName(file_.path());
+        const QByteArray data = QFile::encodeName(dataHome());
+        const QString probe = QCoreApplication::applicationDirPath() + QStringLiteral("/station_save_probe");
+        QStringList command = QStringList{probe, file_.path(), QStringLiteral("0000000123"), value} + extra;
+        if (::getuid() == 0) {
+            if (::chown(path.constData(), 65534, 65534) != 0 || ::chown(data.constData(), 65534, 65534) != 0)
+                ADD_FAILURE() << "chown";
+            command = QStringList{QStandardPaths::findExecutable(QStringLiteral("setpriv")), "--reuid=65534",
+                                  "--regid=65534", "--clear-groups"} + command;
+        }
+        const QByteArray folder = QFile::encodeName(file_.folder());
+        EXPECT_EQ(::chmod(folder.constData(), 0555), 0);
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
+        child.setProcessEnvironment(environment);
+        child.start(command.takeFirst(), command);
+        Result result;
+        result.finished = child.waitForFinished(60000);
+        ::chmod(folder.constData(), 0700);
+        result.status = child.exitStatus();
+        result.code = child.exitCode();
+        result.output = child.readAllStandardOutput();
+        return result;
+    }
+
+private:
+    const StationFile& file_;
+    QTemporaryDir dataHome_;
+};
+
+// Where the folder allows it, the file is replaced by a new one.
 TEST_F(StationDatabaseTest, WritableFileInAReadOnlyFolderIsSavedInPlace) {
+    InPlaceSave save(file);
+    if (!save.skipReason().isEmpty()) GTEST_SKIP() << save.skipReason().toStdString();
     const QByteArray old = kRecord123 + Record("0000000001", "A");
     file.write(old);
     const QByteArray path = QFile::encodeName(file.path());
     struct stat before {};
     ASSERT_EQ(::stat(path.constData(), &before), 0);
 
-    const QString probe = QCoreApplication::applicationDirPath() + QStringLiteral("/station_save_probe");
-    QStringList command = {probe, file.path(), QStringLiteral("0000000123"), QStringLiteral("Bonn")};
-    if (::getuid() == 0) {
-        // Root may create files anywhere: the probe runs as "nobody", who
-        // owns the file but not the folder.
-        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
-        if (setpriv.isEmpty()) GTEST_SKIP() << "running as root without setpriv to become an unprivileged user";
-        ASSERT_EQ(::chown(path.constData(), 65534, 65534), 0);
-        command = QStringList{setpriv, "--reuid=65534", "--regid=65534", "--clear-groups"} + command;
-    }
-    const QByteArray folder = QFile::encodeName(file.folder());
-    ASSERT_EQ(::chmod(folder.constData(), 0555), 0);
-    QProcess child;
-    child.start(command.takeFirst(), command);
-    const bool finished = child.waitForFinished(60000);
-    ::chmod(folder.constData(), 0700);
-    ASSERT_TRUE(finished);
-    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().constData();
+    const InPlaceSave::Result child = save.run(QStringLiteral("Bonn"));
+    ASSERT_TRUE(child.finished);
+    EXPECT_EQ(child.status, QProcess::NormalExit);
+    EXPECT_EQ(child.code, 0) << child.output.constData();
 
     QByteArray expected = old;
     expected.replace("Ort=K\xF6" "ln;", "Ort=Bonn;");
@@ -416,6 +471,7 @@ TEST_F(StationDatabaseTest, WritableFileInAReadOnlyFolderIsSavedInPlace) {
     struct stat after {};
     ASSERT_EQ(::stat(path.constData(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);  // the same file, written in place
+    EXPECT_FALSE(QFile::exists(save.copyPath()));  // the copy went with the write done
 
     StationDatabase db(file.path());
     ASSERT_EQ(db.LoadRecord(QStringLiteral("0000000123")), 1);
@@ -423,6 +479,76 @@ TEST_F(StationDatabaseTest, WritableFileInAReadOnlyFolderIsSavedInPlace) {
     EXPECT_EQ(ui.count(), 0u);
     ASSERT_EQ(::stat(path.constData(), &after), 0);
     EXPECT_NE(after.st_ino, before.st_ino);  // a new file renamed over the old
+}
+
+// Written in place, the file is cut to nothing first: a full disk or a kill
+// in the middle must not leave it cut short.
+TEST_F(StationDatabaseTest, AWriteInPlaceThatFailsOrIsCutOffLeavesTheOldFile) {
+    InPlaceSave save(file);
+    if (!save.skipReason().isEmpty()) GTEST_SKIP() << save.skipReason().toStdString();
+    QByteArray old = kRecord123;
+    for (int i = 0; i < 100; ++i) old += Record(QByteArray::number(1000000000 + i), "Ort" + QByteArray::number(i));
+    const QString longer(4000, QLatin1Char('x'));  // the new text is 4000 bytes longer
+    const QString between = QString::number(old.size() + 2000);
+
+    // Room for the copy, not for the new text: the old file is put back.
+    file.write(old);
+    InPlaceSave::Result child = save.run(longer, {between});
+    ASSERT_TRUE(child.finished);
+    EXPECT_EQ(child.code, 1) << child.output.constData();
+    EXPECT_EQ(file.read(), old);
+    EXPECT_FALSE(QFile::exists(save.copyPath()));
+
+    // No room even for the copy: the file is not touched, and the message
+    // says why.
+    child = save.run(QStringLiteral("Bonn"), {QString::number(old.size() / 2)});
+    ASSERT_TRUE(child.finished);
+    EXPECT_EQ(child.code, 1) << child.output.constData();
+    EXPECT_TRUE(child.output.contains("keine Kopie")) << child.output.constData();
+    EXPECT_EQ(file.read(), old);
+
+    // Killed in the middle of the write: the copy stays, and the next start
+    // puts it back and says so.
+    child = save.run(longer, {between, "die"});
+    ASSERT_TRUE(child.finished);
+    EXPECT_EQ(child.status, QProcess::CrashExit);
+    ASSERT_NE(file.read(), old);
+    ASSERT_TRUE(QFile::exists(save.copyPath()));
+    save.recover();
+    EXPECT_EQ(file.read(), old);
+    ASSERT_EQ(ui.count(), 1u);
+    EXPECT_TRUE(ui.last().text.contains(file.path())) << ui.last().text.toStdString();
+    EXPECT_TRUE(ui.last().text.contains(save.copyPath())) << ui.last().text.toStdString();
+    EXPECT_FALSE(QFile::exists(save.copyPath()));
+
+    // A change made on a file left cut puts the copy back first and drops
+    // the change, which was made on the cut text.
+    child = save.run(longer, {between, "die"});
+    ASSERT_EQ(child.status, QProcess::CrashExit);
+    child = save.run(QStringLiteral("Bonn"));
+    EXPECT_EQ(child.code, 1) << child.output.constData();
+    EXPECT_EQ(file.read(), old);
+    EXPECT_FALSE(QFile::exists(save.copyPath()));
+
+    // A file cut shorter than its copy (21,605 bytes to 8,192 in the field)
+    // is put back; a whole one stays as it is and the copy goes.
+    QFile copy(save.copyPath());
+    ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
+    copy.write(old);
+    copy.close();
+    file.write(old.left(8192));
+    save.recover();
+    EXPECT_EQ(file.read(), old);
+    EXPECT_EQ(ui.count(), 2u);
+    ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
+    copy.write(old);
+    copy.close();
+    const QByteArray changed = old + Record("0000000999", "Neu");
+    file.write(changed);
+    save.recover();
+    EXPECT_EQ(file.read(), changed);
+    EXPECT_EQ(ui.count(), 2u);
+    EXPECT_FALSE(QFile::exists(save.copyPath()));
 }
 
 TEST_F(StationDatabaseTest, ASuccessfulSaveRemovesTemporariesOfAKilledSave) {
