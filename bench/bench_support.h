@@ -60,6 +60,8 @@ public:
         if (!dir_.empty()) std::filesystem::remove_all(dir_);
     }
     const std::string& dir() const { return dir_; }
+    // The pseudo-terminal's slave side (what a device server serves).
+    std::string device() const { return sim_ ? sim_->slavePath() : std::string(); }
 
 private:
     std::string dir_;

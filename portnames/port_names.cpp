@@ -1,5 +1,7 @@
 #include "port_names.h"
 
+#include "remote_line.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -72,23 +74,30 @@ std::string EntryOfNumber(unsigned n, const std::vector<std::string>& names)
 
 Target Resolve(const std::string& portText)
 {
-    const std::string name = portText.substr(0, portText.find(':'));
-    if (name.find('/') != std::string::npos) return {name, false};
+    const std::string name = portText.substr(0, DeviceNameLength(portText.c_str()));
+    RemoteUrl url;
+    if (ParseRemote(name.c_str(), &url) == name.size() && !name.empty()) return {name, false, url.text};
+    if (name.find('/') != std::string::npos) return {name, false, {}};
     const std::string dir = PortsDir();
     struct stat st;
+    // An entry is a link or file that may name a remote line.
+    auto fromEntry = [&url](const std::string& entry) {
+        return Target{entry, true, EntryUrl(entry, &url) ? url.text : std::string()};
+    };
     if (const unsigned n = ComNumber(name); n != 0) {
         std::string entry = dir + "/COM" + name.substr(3);
-        if (lstat(entry.c_str(), &st) == 0) return {entry, true};
+        if (lstat(entry.c_str(), &st) == 0) return fromEntry(entry);
         if (const std::string other = EntryOfNumber(n, FolderNames()); !other.empty())
-            return {dir + "/" + other, true};
+            return fromEntry(dir + "/" + other);
         // (snprintf rather than std::to_string, which would add a weak
         // symbol to the serial library's exports.)
         char device[32];
         std::snprintf(device, sizeof device, "/dev/ttyS%u", n - 1);
-        return {device, false};
+        return {device, false, {}};
     }
     const std::string entry = dir + "/" + name;
-    return {entry, lstat(entry.c_str(), &st) == 0};
+    if (lstat(entry.c_str(), &st) == 0) return fromEntry(entry);
+    return {entry, false, {}};
 }
 
 std::vector<std::string> ComEntries()

@@ -8,7 +8,8 @@
 //   the entry (and fails to open);
 // - COM names ignore case, as on Windows: "com3" is the entry "COM3", or
 //   where there is none an entry of the same number in another case;
-// - "COMn" without an entry is /dev/ttyS<n-1>.
+// - "COMn" without an entry is /dev/ttyS<n-1>;
+// - a URL, or an entry that names one, is a remote line (remote_line.h).
 // Opening follows one rule too: read and write, no controlling terminal,
 // non-blocking, only a terminal, and only for one user at a time.
 #pragma once
@@ -27,9 +28,10 @@ std::string PortsDir();
 struct Target {
     std::string path;        // what is opened: the path, the entry or the default
     bool fromEntry = false;  // found in the ports folder
+    std::string remote;      // the URL of a remote line ("rfc2217://..."), else empty
 };
-// The target of a device name ("COM3", "/dev/ttyUSB0"); the part after a
-// ":" is ignored.
+// The target of a device name ("COM3", "/dev/ttyUSB0", "socket://host:4001");
+// the part after the name's ":" is ignored.
 Target Resolve(const std::string& portText);
 
 // The COM entries of the ports folder ("COM1", "COM12", ...), by number:
@@ -51,6 +53,7 @@ enum class OpenProblem {
     InUse,         // another program holds it
     NotSerial,     // it is no terminal device
     NoHardware,    // the device node exists but nothing answers behind it
+    NoConnection,  // a remote line's server cannot be reached
     Other,
 };
 // Why opening failed at the step with the error number.

@@ -24,6 +24,9 @@ packages+=(g++-mingw-w64-x86-64 wine64)
 # desktop-file-validate the desktop entry, file finds the installed ELF
 # files, dpkg-dev's dpkg-shlibdeps computes the package dependencies.
 packages+=(appstream desktop-file-utils file dpkg-dev)
+# Remote lines: two serial device servers the tests start on 127.0.0.1,
+# ser2net and pyserial's RFC 2217 port manager.
+packages+=(ser2net python3-serial)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -88,12 +88,12 @@ cmd_exports() {
   check_exports "$build/bin/gardolink.dll" "${full[@]}" || rc=1
   check_exports "$build/reduced/gardolink.dll" "${reduced[@]}" || rc=1
   check_exports "$build/bin/serlink.dll" "${serlink[@]}" || rc=1
-  # Nothing but system DLLs and serlink may be imported, or Wine (and a
+  # Nothing but system DLLs (Winsock for remote lines) and serlink may be imported, or Wine (and a
   # Windows PC) would need the MinGW runtime DLLs beside the libraries.
   local dll imports
   for dll in "$build/bin/serlink.dll" "$build/bin/gardolink.dll" "$build/reduced/gardolink.dll"; do
     imports=$("$arch-w64-mingw32-objdump" -p "$dll" | awk '/DLL Name:/ { print tolower($3) }' |
-              grep -vE '^(kernel32|msvcrt|user32|advapi32|serlink)\.dll$|^api-ms-win-' || true)
+              grep -vE '^(kernel32|msvcrt|user32|advapi32|ws2_32|serlink)\.dll$|^api-ms-win-' || true)
     if [ -n "$imports" ]; then
       echo "FAIL: $dll imports runtime DLLs: $imports"
       rc=1

@@ -751,6 +751,10 @@ The controller no longer answers; creating the log files was cancelled.</transla
         <translation>Serial ports found:
 </translation>
     </message>
+    <message>
+        <source>Keine Verbindung zu %1.</source>
+        <translation>No connection to %1.</translation>
+    </message>
 </context>
 <context>
     <name>lumo::PrintJob</name>

@@ -58,12 +58,14 @@ QString PortInfo::PortsDir()
 
 PortTarget PortInfo::Resolve(const QString& rawName)
 {
-    const portnames::Target resolved = portnames::Resolve(QFile::encodeName(rawName).toStdString());
+    const std::string text = QFile::encodeName(rawName).toStdString();
+    const portnames::Target resolved = portnames::Resolve(text);
     PortTarget t;
-    t.name = rawName.section(QLatin1Char(':'), 0, 0);
+    t.name = QFile::decodeName(text.substr(0, portnames::DeviceNameLength(text.c_str())).c_str());
     t.path = QFile::decodeName(resolved.path.c_str());
     t.fromEntry = resolved.fromEntry;
-    t.device = finalTarget(t.path);
+    t.remote = QString::fromStdString(resolved.remote);
+    t.device = t.remote.isEmpty() ? finalTarget(t.path) : t.remote;
     return t;
 }
 
@@ -83,10 +85,19 @@ QList<SerialDevice> PortInfo::ListSerialDevices(QList<SerialDevice> devices)
     QStringList entries;
     for (const std::string& e : portnames::ComEntries())
         entries.append(QString::fromStdString(e));
+    // What an entry reaches: a remote line's URL, else the device its link
+    // ends at.
+    auto reached = [&portsDir](const QString& entry) {
+        portnames::RemoteUrl url;
+        const QString path = portsDir + QLatin1Char('/') + entry;
+        if (portnames::EntryUrl(QFile::encodeName(path).toStdString(), &url))
+            return QString::fromStdString(url.text);
+        return finalTarget(path);
+    };
     for (auto& d : devices) {
         const QString path = finalTarget(d.path);
         for (const QString& entry : entries) {
-            if (d.comNumber == 0 && finalTarget(portsDir + QLatin1Char('/') + entry) == path)
+            if (d.comNumber == 0 && reached(entry) == path)
                 d.comNumber = int(portnames::ComNumber(entry.toStdString()));
         }
         static const QRegularExpression ttyS(QStringLiteral("^/dev/ttyS([0-9]+)$"));
@@ -106,7 +117,7 @@ QList<SerialDevice> PortInfo::ListSerialDevices(QList<SerialDevice> devices)
         const bool shown = std::any_of(devices.cbegin(), devices.cend(),
                                        [n](const SerialDevice& d) { return d.comNumber == n; });
         if (!shown)
-            devices.append(SerialDevice{finalTarget(portsDir + QLatin1Char('/') + entry), {}, {}, {}, n});
+            devices.append(SerialDevice{reached(entry), {}, {}, {}, n});
     }
     SortByComNumber(devices);
     return devices;
@@ -114,6 +125,8 @@ QList<SerialDevice> PortInfo::ListSerialDevices(QList<SerialDevice> devices)
 
 OpenDiagnosis PortInfo::Diagnose(const PortTarget& target)
 {
+    if (!target.remote.isEmpty())
+        return DiagnoseRemote(target);
     OpenDiagnosis d;
     d.device = target.device.isEmpty() ? target.path : target.device;
     const std::string path = QFile::encodeName(target.path).toStdString();
@@ -136,6 +149,30 @@ OpenDiagnosis PortInfo::Diagnose(const PortTarget& target)
 }
 #endif  // !_WIN32
 
+OpenDiagnosis PortInfo::DiagnoseRemote(const PortTarget& target)
+{
+    OpenDiagnosis d;
+    d.device = target.remote;
+    portnames::RemoteUrl url;
+    if (portnames::ParseRemote(target.remote.toStdString().c_str(), &url) == 0) {
+        d.problem = OpenProblem::Missing;
+        return d;
+    }
+    // The serial library's own connect. It comes after the library's own
+    // attempt (at most 5 s) has failed, so it gets less: together they
+    // keep the window no longer than a silent controller on a local line
+    // would (four attempts of 2 s).
+    std::string text, address;
+    const intptr_t s = portnames::ConnectTcp(url, 3000, &d.error, &text, &address);
+    if (s >= 0) {
+        portnames::CloseSocket(s);
+        return d;
+    }
+    d.problem = OpenProblem::NoConnection;
+    d.systemText = QString::fromLocal8Bit(text.c_str());
+    return d;
+}
+
 PortTarget PortInfo::ForPort(int port)
 {
     return Resolve(QStringLiteral("COM%1").arg(port));
@@ -154,6 +191,8 @@ void PortInfo::SortByComNumber(QList<SerialDevice>& devices)
 
 QString PortInfo::TargetText(const PortTarget& t)
 {
+    if (!t.remote.isEmpty())
+        return QStringLiteral("%1 = %2").arg(t.name, t.remote);
     if (t.fromEntry) {
         const QString entry = homeShort(t.path);
         if (t.device != t.path)
@@ -169,10 +208,11 @@ QString PortInfo::DiagnosisText(const OpenDiagnosis& d)
 {
     // The line names the system's own error text as the serial line trace
     // does, so that the two can be matched.
-    const QString system = d.error == 0 ? QString()
-                                        : tr(" Systemmeldung: %1")
-                                              .arg(QString::fromLocal8Bit(linktrace::os_error_text(
-                                                  static_cast<unsigned long>(d.error)).c_str()));
+    const QString system = !d.systemText.isEmpty() ? tr(" Systemmeldung: %1").arg(d.systemText)
+                           : d.error == 0          ? QString()
+                                                   : tr(" Systemmeldung: %1")
+                                                .arg(QString::fromLocal8Bit(linktrace::os_error_text(
+                                                    static_cast<unsigned long>(d.error)).c_str()));
     return ProblemText(d) + system;
 }
 
@@ -197,6 +237,8 @@ QString PortInfo::ProblemText(const OpenDiagnosis& d)
         return tr("%1 ist keine serielle Schnittstelle.").arg(d.device);
     case OpenProblem::NoHardware:
         return tr("Hinter %1 ist keine Schnittstelle vorhanden.").arg(d.device);
+    case OpenProblem::NoConnection:
+        return tr("Keine Verbindung zu %1.").arg(d.device);
     case OpenProblem::Other:
         break;
     }

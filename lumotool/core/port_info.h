@@ -6,14 +6,17 @@
 // ($SERLINK_PORTS_DIR, else ~/.config/serlink/ports), usually a symbolic
 // link such as COM3 -> /dev/ttyUSB0; "COMn" without an entry is
 // /dev/ttyS<n-1>. The serial library does the opening itself.
+// A URL ("rfc2217://host:4001") or an entry naming one is a remote line
+// (remote_line.h): the target shows the URL.
 // On Windows "COMn" is the system's own device name (opened as \\.\COMn),
-// there is no ports folder, and the list comes from the system's serial
-// device map (port_info_win.cpp).
+// the ports folder holds only remote-line entries, and the list comes from
+// the system's serial device map (port_info_win.cpp).
 #pragma once
 
 #ifndef _WIN32
 #include "port_names.h"
 #endif
+#include "remote_line.h"
 
 #include <QCoreApplication>
 #include <QList>
@@ -26,6 +29,7 @@ struct PortTarget {
     QString path;    // what the serial library opens: the entry or the device
     QString device;  // the device it ends at (link followed), e.g. /dev/ttyUSB0
     bool fromEntry = false;  // found in the ports folder
+    QString remote;          // the URL of a remote line, else empty
 };
 
 struct SerialDevice {
@@ -39,7 +43,7 @@ struct SerialDevice {
 };
 
 #ifdef _WIN32
-enum class OpenProblem { None, Missing, NoPermission, InUse, NotSerial, NoHardware, Other };
+enum class OpenProblem { None, Missing, NoPermission, InUse, NotSerial, NoHardware, NoConnection, Other };
 #else
 using OpenProblem = portnames::OpenProblem;
 #endif
@@ -49,6 +53,7 @@ struct OpenDiagnosis {
     QString device;  // the device looked at
     QString group;   // owning group of the device (NoPermission)
     int error = 0;   // errno (Windows: GetLastError) of the failed step
+    QString systemText;  // the system's own text where error alone does not give it
 };
 
 class PortInfo {
@@ -78,6 +83,8 @@ public:
     static QString DeviceListText(const QList<SerialDevice>& devices);
 
 private:
+    // Whether a remote line's server can be reached now (connects once).
+    static OpenDiagnosis DiagnoseRemote(const PortTarget& target);
     // The German sentence for the problem alone.
     static QString ProblemText(const OpenDiagnosis& diagnosis);
     // Numbered devices first, by number; the others by path.

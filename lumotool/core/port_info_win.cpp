@@ -50,13 +50,23 @@ OpenProblem classify(DWORD error)
 
 QString PortInfo::PortsDir()
 {
-    return {};
+    return QString::fromLocal8Bit(portnames::PortsDir().c_str());
 }
 
 PortTarget PortInfo::Resolve(const QString& rawName)
 {
     PortTarget t;
-    t.name = rawName.section(QLatin1Char(':'), 0, 0);
+    const std::string text = rawName.toLocal8Bit().toStdString();
+    t.name = QString::fromLocal8Bit(text.substr(0, portnames::DeviceNameLength(text.c_str())).c_str());
+    portnames::RemoteUrl url;
+    std::string entry;
+    if (portnames::RemoteFor(t.name.toLocal8Bit().toStdString(), &url, &entry)) {
+        t.remote = QString::fromStdString(url.text);
+        t.fromEntry = !entry.empty();
+        t.path = t.fromEntry ? QString::fromLocal8Bit(entry.c_str()) : t.remote;
+        t.device = t.remote;
+        return t;
+    }
     t.path = t.name.startsWith(QLatin1String("\\\\.\\")) ? t.name : QStringLiteral("\\\\.\\") + t.name;
     t.device = t.path;
     return t;
@@ -99,6 +109,8 @@ QList<SerialDevice> PortInfo::ListSerialDevices(QList<SerialDevice> devices)
 
 OpenDiagnosis PortInfo::Diagnose(const PortTarget& target)
 {
+    if (!target.remote.isEmpty())
+        return DiagnoseRemote(target);
     OpenDiagnosis d;
     d.device = target.name.isEmpty() ? target.path : target.name;
     // The serial library's own open, briefly, without changing settings:

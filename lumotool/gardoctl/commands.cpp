@@ -5,6 +5,7 @@
 
 #include "core/device_link.h"
 #include "core/port_info.h"
+#include "remote_line.h"
 #include "logs/log_text.h"
 #include "logs/log_writer.h"
 #include "session/control_panel.h"
@@ -309,6 +310,10 @@ QString PortText(const QString& argument)
     bool number = false;
     const int n = argument.toInt(&number);
     if (number && n > 0) return QStringLiteral("COM%1:").arg(n);
+    // A remote line's URL may come without the port text's closing colon.
+    const QByteArray text = argument.toLocal8Bit();
+    const std::size_t url = portnames::ParseRemote(text.constData(), nullptr);
+    if (url != 0) return url == std::size_t(text.size()) ? argument + QLatin1Char(':') : argument;
     // The serial library takes the device name up to a ":".
     return argument.contains(QLatin1Char(':')) ? argument : argument + QLatin1Char(':');
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "remote_line.h"
 #include "serlink.h"
 
 namespace serlink {
@@ -53,16 +54,38 @@ bool device_name(const char* mode, char (&name)[kModeTextSize]) {
     if (mode == nullptr) {
         return false;
     }
-    const char* colon = std::strchr(mode, ':');
-    if (colon == nullptr || colon == mode) {
-        return false;
-    }
-    std::size_t len = static_cast<std::size_t>(colon - mode);
-    if (len >= kModeTextSize) {
+    // A URL keeps its own colons ("rfc2217://host:4001:baud=...").
+    const std::size_t len = portnames::DeviceNameLength(mode);
+    if (len == 0 || mode[len] != ':' || len >= kModeTextSize) {
         return false;
     }
     std::memcpy(name, mode, len);
     name[len] = '\0';
+    return true;
+}
+
+bool settings_text_ok(const char* mode) {
+    // "NAME:key=value key=value ...": blank-separated pairs after the name.
+    const std::size_t len = portnames::DeviceNameLength(mode);
+    if (mode == nullptr || mode[len] != ':') {
+        return false;
+    }
+    const char* p = mode + len + 1;
+    while (*p != '\0') {
+        if (*p == ' ') {
+            ++p;
+            continue;
+        }
+        const char* end = std::strchr(p, ' ');
+        if (end == nullptr) {
+            end = p + std::strlen(p);
+        }
+        const char* eq = static_cast<const char*>(std::memchr(p, '=', static_cast<std::size_t>(end - p)));
+        if (eq == nullptr || eq == p || eq + 1 == end) {
+            return false;
+        }
+        p = end;
+    }
     return true;
 }
 

@@ -19,9 +19,14 @@ inline constexpr std::size_t kModeTextSize = 100;
 // does not fit the buffer.
 bool build_mode_text(const char* port, int32_t baud, char (&mode)[kModeTextSize]);
 
-// Copies the text up to its first ":" into name. Returns false when the text
-// has no ":" or nothing before it.
+// Copies the device name into name: the text up to its first ":", or a URL
+// of a remote line ("socket://host:4001") with its own colons. Returns false
+// when no ":" follows the name or there is nothing before it.
 bool device_name(const char* mode, char (&name)[kModeTextSize]);
+
+// Whether the text after the device name reads as blank-separated
+// "key=value" pairs (the values are checked by parse_mode_text).
+bool settings_text_ok(const char* mode);
 
 // Reads baud rate, parity, data bits and stop bits from the mode text into
 // settings. Returns 0, or SERLINK_E_BAD_MODE for a missing key, a rate not in

@@ -2,7 +2,9 @@
 //
 // The algorithms (mode text, settings, flag-word mapping, wait loops) are
 // written once against this interface; each platform provides one backend
-// (port_posix.cpp, port_win32.cpp) and the tests provide a scripted one.
+// (port_posix.cpp, port_win32.cpp), the network backend (port_network.cpp)
+// serves remote lines on every platform, port_lines.cpp hands each call to
+// the one that opened the port, and the tests provide a scripted one.
 //
 // Conventions shared by every backend:
 // - Every call that can fail returns true on success. On failure the backend
@@ -18,6 +20,7 @@
 #define SERLINK_PORT_BACKEND_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "serlink.h"
@@ -155,6 +158,12 @@ public:
     // For the trace: what a device name reaches on this system.
     virtual std::string device_path(const char* device) { return device; }
 
+    // For the trace: where a backend tells what it does beyond the calls (a
+    // remote line's connect and negotiation), one line at a time. The module
+    // sets it when the trace is on at an open and clears it at the close.
+    using NoteSink = std::function<void(const std::string&)>;
+    virtual void set_note_sink(NoteSink) {}
+
     // Called by the read loop while the input queue is empty: give up the
     // processor until input may have arrived, for at most max_ms. A backend
     // may return earlier (the Win32 one just yields its time slice); the loop
@@ -165,9 +174,13 @@ public:
     virtual void wait_output(serlink_handle_t h, uint32_t max_ms) = 0;
 };
 
-// The backend of the platform the library is built for, one per process.
-// Defined by the platform's backend file (port_posix.cpp or port_win32.cpp);
-// exports.cpp binds the exported functions to it.
+// The backend for devices on the platform the library is built for, one per
+// process: defined by port_posix.cpp or port_win32.cpp.
+PortBackend& device_backend();
+
+// The backend the exported functions run on (port_lines.cpp): remote lines
+// (a URL, or a ports-folder entry naming one) go to the network backend,
+// everything else to the device backend; exports.cpp binds to it.
 PortBackend& platform_backend();
 
 }  // namespace serlink

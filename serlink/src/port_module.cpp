@@ -142,6 +142,9 @@ int32_t PortModule::Init(const char* port, int32_t baud) {
     tracing_ = trace_->writer.open_from_env(kSource);
     if (tracing_) {
         trace_->writer.set_origin(origin);
+        backend_.set_note_sink([this](const std::string& text) { trace_->line(text); });
+    } else {
+        backend_.set_note_sink(nullptr);
     }
     const char* failed_step = nullptr;
     const int32_t rc = Open(port, baud, failed_step);
@@ -235,6 +238,7 @@ int32_t PortModule::Exit() {
         trace_->line("close");
         trace_->writer.close();
         tracing_ = false;
+        backend_.set_note_sink(nullptr);
     }
     return SERLINK_OK;
 }

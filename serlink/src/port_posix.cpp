@@ -1,6 +1,7 @@
 #include "port_posix.h"
 
 #include "line_trace.h"
+#include "mode_text.h"
 #include "port_names.h"
 
 #include <fcntl.h>
@@ -205,29 +206,8 @@ bool PosixBackend::setup_queues(serlink_handle_t h, uint32_t, uint32_t) {
 }
 
 bool PosixBackend::build_settings(const char* mode, PortSettings&) {
-    // Accept what reads as "NAME:key=value key=value ..."; the values are
-    // read and checked by the caller.
-    const char* colon = mode != nullptr ? std::strchr(mode, ':') : nullptr;
-    if (colon == nullptr) {
-        return fail(EINVAL);
-    }
-    const char* p = colon + 1;
-    while (*p != '\0') {
-        if (*p == ' ') {
-            ++p;
-            continue;
-        }
-        const char* end = std::strchr(p, ' ');
-        if (end == nullptr) {
-            end = p + std::strlen(p);
-        }
-        const char* eq = static_cast<const char*>(std::memchr(p, '=', static_cast<std::size_t>(end - p)));
-        if (eq == nullptr || eq == p || eq + 1 == end) {
-            return fail(EINVAL);
-        }
-        p = end;
-    }
-    return true;
+    // The values are read and checked by the caller.
+    return settings_text_ok(mode) ? true : fail(EINVAL);
 }
 
 bool PosixBackend::get_settings(serlink_handle_t h, PortSettings& s) {
@@ -533,7 +513,7 @@ void PosixBackend::wait_output(serlink_handle_t, uint32_t max_ms) {
     sleep_ms(max_ms < 1 ? max_ms : 1);
 }
 
-PortBackend& platform_backend() {
+PortBackend& device_backend() {
     static PosixBackend backend;
     return backend;
 }

@@ -249,7 +249,7 @@ private:
 
 }  // namespace
 
-PortBackend& platform_backend() {
+PortBackend& device_backend() {
     static Win32Backend backend;
     return backend;
 }

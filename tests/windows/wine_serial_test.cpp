@@ -12,7 +12,10 @@
 //
 // --config=full runs the agent beside the full gardolink (station 0xC1),
 // --config=reduced beside the reduced one (0xB1).
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -103,6 +106,11 @@ public:
             close(in[0]); close(in[1]); close(out[0]); close(out[1]);
             setenv("WINEPREFIX", g_config.prefix.c_str(), 1);
             setenv("WINEDEBUG", "-all", 1);
+            // Remote-line entries (COMn-remote.txt) are read from the ports
+            // folder, seen from Windows through drive Z:.
+            std::string dir = "Z:" + g_config.portsDir;
+            for (char& c : dir) if (c == '/') c = '\\';
+            setenv("SERLINK_PORTS_DIR", dir.c_str(), 1);
             unsetenv("DISPLAY");
             if (chdir(g_config.agentDir.c_str()) != 0) _exit(126);
             execl(g_config.wine.c_str(), g_config.wine.c_str(), exe.c_str(), static_cast<char*>(nullptr));
@@ -649,6 +657,119 @@ TEST_F(WineSerial, FullOnlyHandleAndWaitTimeExports) {
 }
 
 }  // namespace
+
+// ---- Remote lines over Winsock ---------------------------------------------
+
+// ser2net on the Linux side, in front of the simulator's pty, with an RFC
+// 2217 and a raw accepter at free ports of 127.0.0.1.
+class Ser2netServer {
+public:
+    ~Ser2netServer() { stop(); }
+    bool start(const std::string& device, const std::string& dir) {
+        rfc_ = freePort();
+        raw_ = freePort();
+        const std::string config = dir + "/ser2net-wine.yaml";
+        std::FILE* f = std::fopen(config.c_str(), "w");
+        if (!f) return false;
+        std::fprintf(f,
+                     "connection: &rfc\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%d\n  connector: serialdev,%s,9600n81,local\n"
+                     "connection: &raw\n  accepter: tcp,127.0.0.1,%d\n  connector: serialdev,%s,4800n81,local\n",
+                     rfc_, device.c_str(), raw_, device.c_str());
+        std::fclose(f);
+        pid_ = fork();
+        if (pid_ == 0) {
+            const int null = open("/dev/null", O_RDWR);
+            dup2(null, 1);
+            dup2(null, 2);
+            const std::string pidfile = dir + "/ser2net-wine.pid";
+            execlp("ser2net", "ser2net", "-n", "-u", "-c", config.c_str(), "-P", pidfile.c_str(),
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        for (int i = 0; i < 500; ++i) {
+            if (listening(rfc_) && listening(raw_)) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+    void stop() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+    int rfc() const { return rfc_; }
+    int raw() const { return raw_; }
+
+    static int freePort() {
+        const int s = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof a;
+        int port = 0;
+        if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+            getsockname(s, reinterpret_cast<sockaddr*>(&a), &size) == 0)
+            port = ntohs(a.sin_port);
+        close(s);
+        return port;
+    }
+
+private:
+    static bool listening(int port) {
+        const int s = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<uint16_t>(port));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const bool up = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+        close(s);
+        return up;
+    }
+    pid_t pid_ = -1;
+    int rfc_ = 0, raw_ = 0;
+};
+
+TEST_F(WineSerial, RemoteLinesOverWinsockReachTheControllerThroughSer2net) {
+    ASSERT_EQ(STATUS("CloseCommunication"), 0);
+    Ser2netServer server;
+    ASSERT_TRUE(server.start(sim().slavePath(), fs::path(g_config.prefix).parent_path().string()))
+        << "ser2net did not start";
+    const uint8_t ident[4] = {0xD2, 0xFF, 0x00, 0x00};
+    sim().poke(Area::Program, 1680, ident);
+    const std::string rfc = "rfc2217://127.0.0.1:" + std::to_string(server.rfc()) + ":";
+    const std::string raw = "socket://127.0.0.1:" + std::to_string(server.raw()) + ":";
+    // The entry COM5 of the ports folder names the RFC 2217 line.
+    const fs::path entry = fs::path(g_config.portsDir) / "COM5-remote.txt";
+    {
+        std::FILE* f = std::fopen(entry.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fprintf(f, "%s\r\n", rfc.substr(0, rfc.size() - 1).c_str());
+        std::fclose(f);
+    }
+    for (const std::string& port : {rfc, raw, std::string("COM5:")}) {
+        sim().clearLog();
+        ASSERT_EQ(STATUS("InitCommunication " + port + " 4800"), 0) << port;
+        Answer r = agent().call("Read_Program 1680 4");
+        EXPECT_EQ(r.status, 0) << port << " " << r.line;
+        EXPECT_EQ(r.data, "D2FF0000") << port;
+        // Calibration 255: the controller sees single 0xFF bytes.
+        EXPECT_EQ(STATUS("Write_Program 1184 FFFF"), 0) << port;
+        EXPECT_EQ(sim().peek(Area::Program, 1184, 2), (Bytes{0xFF, 0xFF})) << port;
+        EXPECT_EQ(requests().back(), writeFrame(0xA0, 1184, {0xFF, 0xFF})) << port;
+        sim().pokeByte(Area::Program, 1184, 0);
+        EXPECT_EQ(STATUS("CloseCommunication"), 0) << port;
+    }
+    // A lost server is a failure of the line; nothing listening refuses.
+    ASSERT_EQ(STATUS("InitCommunication " + rfc + " 4800"), 0);
+    server.stop();
+    EXPECT_EQ(agent().call("Read_Program 1680 4").status, -1162);
+    EXPECT_EQ(STATUS("CloseCommunication"), 0);
+    EXPECT_EQ(STATUS("InitCommunication " + rfc + " 4800"), -1162);
+    EXPECT_EQ(STATUS("CloseCommunication"), 0);
+    std::error_code ec;
+    fs::remove(entry, ec);
+}
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
