@@ -3,7 +3,9 @@
 // reachable as port COM1 through a ports folder of its own, so the whole
 // program can be tried without a controller. --diagnose shows the main
 // window's "Diagnose" button for service engineers; --trace FILE has the
-// serial library write a trace of the line to FILE.
+// serial library write a trace of the line to FILE; --language de|en
+// chooses the windows' language instead of the desktop's.
+#include "core/language.h"
 #include "widgets/service_app.h"
 #include "panel/main_dialog.h"
 #include "records/station_database.h"
@@ -148,6 +150,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(LUMO_VERSION));
     // The desktop entry, so that the desktop shows its name and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("de.mavik.lumotool"));
+    lumo::UseLanguageFor(options.language);
     LumotoolApp service(options.diagnose);
     return service.Run();
 }

@@ -19,9 +19,9 @@ struct OwnOption {
     const char* description;
 };
 
-const std::array<OwnOption, 5>& ownOptions()
+const std::array<OwnOption, 6>& ownOptions()
 {
-    static const std::array<OwnOption, 5> options = {{
+    static const std::array<OwnOption, 6> options = {{
         {{QStringLiteral("simulator")}, nullptr,
          "start a simulated controller inside the program and offer it as port COM1 "
          "(choose port 1 after the login)"},
@@ -29,6 +29,8 @@ const std::array<OwnOption, 5>& ownOptions()
          "show the \"Diagnose\" button in the main window, for service engineers"},
         {{QStringLiteral("trace")}, "FILE",
          "write a trace of the serial line to FILE (sets SERLINK_TRACE)"},
+        {{QStringLiteral("language")}, "de|en",
+         "the language of the windows, German or English, instead of the desktop's"},
         {{QStringLiteral("h"), QStringLiteral("help")}, nullptr, "print this text and end"},
         {{QStringLiteral("v"), QStringLiteral("version")}, nullptr, "print the version and end"},
     }};
@@ -102,6 +104,14 @@ StartOptions parseStartOptions(const QStringList& arguments)
         out.error = QStringLiteral("The option '--trace' needs a file name.");
         return out;
     }
+    if (parser.isSet(QStringLiteral("language"))) {
+        out.language = ParseLanguage(parser.value(QStringLiteral("language")));
+        if (!out.language) {
+            out.error = QStringLiteral("The option '--language' takes de or en, not '%1'.")
+                            .arg(parser.value(QStringLiteral("language")));
+            return out;
+        }
+    }
 
     // What Qt gets: everything but our own options, in the order given.
     if (!arguments.isEmpty()) out.qtArguments << arguments.constFirst();
@@ -109,7 +119,7 @@ StartOptions parseStartOptions(const QStringList& arguments)
         const QString& argument = arguments.at(i);
         const QString name = optionName(argument);
         const bool inlineValue = argument.contains(QLatin1Char('='));
-        if (name == QLatin1String("trace")) {
+        if (name == QLatin1String("trace") || name == QLatin1String("language")) {
             if (!inlineValue) ++i;  // and its value
             continue;
         }
@@ -124,7 +134,7 @@ StartOptions parseStartOptions(const QStringList& arguments)
 QString usageText(const QString& programName)
 {
     const QString name = programName.isEmpty() ? QStringLiteral("lumotool") : QFileInfo(programName).fileName();
-    QString text = QStringLiteral("Usage: %1 [--simulator] [--diagnose] [--trace FILE] [Qt options]\n"
+    QString text = QStringLiteral("Usage: %1 [--simulator] [--diagnose] [--trace FILE] [--language de|en] [Qt options]\n"
                                   "Service program for the vapour-recovery controller of a fuel dispenser.\n\n")
                        .arg(name);
     for (const OwnOption& own : ownOptions()) {

@@ -3,8 +3,12 @@
 // on to QApplication; any other unknown option is an error.
 #pragma once
 
+#include "core/language.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace lumo {
 
@@ -14,6 +18,8 @@ struct StartOptions {
     bool help = false;       // --help or -h: print the usage and end
     bool version = false;    // --version or -v: print the version and end
     QString traceFile;       // --trace FILE: serial trace (SERLINK_TRACE)
+    // --language de|en: the user interface's language instead of the desktop's.
+    std::optional<Language> language;
     // Not empty when the command line is wrong: what is wrong, for the user.
     QString error;
     // The arguments for QApplication: the program name, then Qt's options

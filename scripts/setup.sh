@@ -9,6 +9,9 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 # the tests; clang and its runtime for the fuzz target.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libgl-dev libgtest-dev libgmock-dev
           clang libclang-rt-14-dev)
+# The English user interface: lrelease compiles the catalogue at build time,
+# lupdate checks in a test that it matches the sources.
+packages+=(qt6-l10n-tools)
 # Access databases (libmdb) and mdbtools' command-line tools, which the tests
 # use to check the test fixtures independently.
 packages+=(mdbtools mdbtools-dev)

@@ -13,7 +13,7 @@ namespace {
 
 struct CommErrorText {
     int32_t code;
-    const char* text;  // UTF-8
+    const char* text;  // UTF-8, German, translated when shown
 };
 
 // Two codes the controller's message table knows that the serial library
@@ -24,34 +24,34 @@ constexpr int32_t kNoPaper = SERLINK_E_RX_OVERFLOW - 12;
 
 // Every status code with a text of its own; anything else is unknown.
 constexpr CommErrorText kCommErrors[] = {
-    {GARDO_REJECTED, "Kommando wurde zurückgewiesen! (Reject)"},
-    {GARDO_FAULTY, "Kommando ist fehlerhaft! (NACK)"},
-    {GARDO_UNKNOWN_REPLY, "Unbekannte Geräte-Antwort wurde empfangen!"},
-    {SERLINK_E_WRITE_TIMEOUT, "Timeout-Fehler, es konnte kein Zeichen gesendet!"},
-    {SERLINK_E_READ_TIMEOUT, "Timeout-Fehler, es wurde kein Zeichen empfangen!"},
-    {SERLINK_E_READ_EMPTY, "Übertragungsfehler beim Lesen dedektiert!"},
-    {SERLINK_E_BAD_MODE, "Ungültige Parameter der seriellen Schnittstelle!"},
-    {SERLINK_E_NO_ERRNO, "Unbekannter Fehlertyp ist aufgetreten!"},
-    {SERLINK_E_MODE_FLAG, "Falsche Parameter der seriellen Schnittstelle!"},
-    {SERLINK_E_UNMAPPED, "Es ist ein nicht dokumentierter Fehler aufgetreten!"},
-    {kUndocumentedTransfer, "Beim Senden und Empfang ist ein nicht dokumentierter Fehler aufgetreten!"},
-    {SERLINK_E_RX_OVERFLOW, "Empfangsspeicher ist voll!"},
-    {SERLINK_E_OVERRUN, "Nicht verfügbare Schnittstelle angewählt oder\nDatenüberlauf ist aufgetreten!"},
-    {SERLINK_E_PARITY, "Parity-Fehler ist aufgetreten!"},
-    {SERLINK_E_FRAME, "Frame-Fehler ist aufgetreten!"},
-    {SERLINK_E_BREAK, "Break wurde empfangen!"},
-    {SERLINK_E_CTS_TIMEOUT, "CTS Zeitüberlauf ist aufgetreten!"},
-    {SERLINK_E_DSR_TIMEOUT, "DSR Zeitüberlauf ist aufgetreten!"},
-    {SERLINK_E_CD_TIMEOUT, "CD Zeitüberlauf ist aufgetreten!"},
-    {SERLINK_E_TX_FULL, "Sendespeicher ist voll!"},
-    {SERLINK_E_PAR_TIMEOUT, "Zeitüberlauf am Parallelport ist aufgetreten!"},
-    {SERLINK_E_PAR_IO, "Fehler am Parallelport ist aufgetreten!"},
-    {SERLINK_E_PAR_NOT_SELECTED, "Parallelport nicht angewählt!"},
-    {kNoPaper, "Kein Papier!"},
+    {GARDO_REJECTED, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Kommando wurde zurückgewiesen! (Reject)")},
+    {GARDO_FAULTY, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Kommando ist fehlerhaft! (NACK)")},
+    {GARDO_UNKNOWN_REPLY, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Unbekannte Geräte-Antwort wurde empfangen!")},
+    {SERLINK_E_WRITE_TIMEOUT, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Timeout-Fehler, es konnte kein Zeichen gesendet!")},
+    {SERLINK_E_READ_TIMEOUT, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Timeout-Fehler, es wurde kein Zeichen empfangen!")},
+    {SERLINK_E_READ_EMPTY, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Übertragungsfehler beim Lesen dedektiert!")},
+    {SERLINK_E_BAD_MODE, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Ungültige Parameter der seriellen Schnittstelle!")},
+    {SERLINK_E_NO_ERRNO, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Unbekannter Fehlertyp ist aufgetreten!")},
+    {SERLINK_E_MODE_FLAG, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Falsche Parameter der seriellen Schnittstelle!")},
+    {SERLINK_E_UNMAPPED, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Es ist ein nicht dokumentierter Fehler aufgetreten!")},
+    {kUndocumentedTransfer, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Beim Senden und Empfang ist ein nicht dokumentierter Fehler aufgetreten!")},
+    {SERLINK_E_RX_OVERFLOW, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Empfangsspeicher ist voll!")},
+    {SERLINK_E_OVERRUN, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Nicht verfügbare Schnittstelle angewählt oder\nDatenüberlauf ist aufgetreten!")},
+    {SERLINK_E_PARITY, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Parity-Fehler ist aufgetreten!")},
+    {SERLINK_E_FRAME, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Frame-Fehler ist aufgetreten!")},
+    {SERLINK_E_BREAK, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Break wurde empfangen!")},
+    {SERLINK_E_CTS_TIMEOUT, QT_TRANSLATE_NOOP("lumo::DeviceLink", "CTS Zeitüberlauf ist aufgetreten!")},
+    {SERLINK_E_DSR_TIMEOUT, QT_TRANSLATE_NOOP("lumo::DeviceLink", "DSR Zeitüberlauf ist aufgetreten!")},
+    {SERLINK_E_CD_TIMEOUT, QT_TRANSLATE_NOOP("lumo::DeviceLink", "CD Zeitüberlauf ist aufgetreten!")},
+    {SERLINK_E_TX_FULL, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Sendespeicher ist voll!")},
+    {SERLINK_E_PAR_TIMEOUT, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Zeitüberlauf am Parallelport ist aufgetreten!")},
+    {SERLINK_E_PAR_IO, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Fehler am Parallelport ist aufgetreten!")},
+    {SERLINK_E_PAR_NOT_SELECTED, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Parallelport nicht angewählt!")},
+    {kNoPaper, QT_TRANSLATE_NOOP("lumo::DeviceLink", "Kein Papier!")},
 };
 static_assert(kNoPaper == -1173);
 
-constexpr const char* kUnknownError = "Unbekannter Fehler!";
+constexpr const char* kUnknownError = QT_TRANSLATE_NOOP("lumo::DeviceLink", "Unbekannter Fehler!");
 
 }  // namespace
 
@@ -59,16 +59,21 @@ QString DeviceLink::CommErrorText(int32_t status)
 {
     for (const auto& entry : kCommErrors) {
         if (entry.code == status)
-            return QString::fromUtf8(entry.text);
+            return tr(entry.text);
     }
-    return QString::fromUtf8(kUnknownError);
+    return tr(kUnknownError);
+}
+
+QString DeviceLink::CommErrorCaption()
+{
+    return tr("Kommunikations-Fehler");
 }
 
 void DeviceLink::ShowCommError(int32_t status)
 {
     Message m;
     m.text = CommErrorText(status);
-    m.caption = QStringLiteral("Kommunikations-Fehler");
+    m.caption = CommErrorCaption();
     m.icon = MsgIcon::Stop;
     m.buttons = MsgButtons::Ok;
     m.modality = Modality::Application;

@@ -1,17 +1,20 @@
 // DeviceLink: the one road from the dialogs to the controller. Each
 // operation calls one gardolink export and returns its status unchanged;
-// on a non-zero status every operation but ReadClock first shows the German
-// communication error message. Stateless: the connection lives in serlink,
+// on a non-zero status every operation but ReadClock first shows the
+// communication error message in the language in use. Stateless: the connection lives in serlink,
 // so every instance talks over the same port. A plain class: the command
 // line uses it without anything of the desktop.
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <cstdint>
 
 namespace lumo {
 
 class DeviceLink {
+    Q_DECLARE_TR_FUNCTIONS(lumo::DeviceLink)
+
 public:
     static constexpr int32_t kBaud = 4800;
 
@@ -36,9 +39,11 @@ public:
     // "Kommunikations-Fehler" box for the code: stop icon, one OK button,
     // modal over the whole application. Returns when the box is closed.
     static void ShowCommError(int32_t status);
-    // The German text for a status code ("Unbekannter Fehler!" for any code
-    // without its own text).
+    // The text for a status code in the language in use ("Unbekannter
+    // Fehler!" for any code without its own text).
     static QString CommErrorText(int32_t status);
+    // The caption of that box, in the language in use.
+    static QString CommErrorCaption();
 
 private:
     static int32_t checked(int32_t status);

@@ -185,7 +185,7 @@ QString PortInfo::TargetText(const PortTarget& t)
     if (t.fromEntry) {
         const QString entry = homeShort(t.path);
         if (t.device != t.path)
-            return QStringLiteral("%1 = %2 (Eintrag %3)").arg(t.name, t.device, entry);
+            return tr("%1 = %2 (Eintrag %3)").arg(t.name, t.device, entry);
         return QStringLiteral("%1 = %2").arg(t.name, entry);
     }
     if (t.device != t.path)
@@ -197,9 +197,9 @@ QString PortInfo::DiagnosisText(const OpenDiagnosis& d)
 {
     // The line names the system's own error text as the serial line trace
     // does, so that the two can be matched.
-    const QString system = !d.systemText.isEmpty() ? QStringLiteral(" Systemmeldung: %1").arg(d.systemText)
+    const QString system = !d.systemText.isEmpty() ? tr(" Systemmeldung: %1").arg(d.systemText)
                            : d.error == 0          ? QString()
-                                                   : QStringLiteral(" Systemmeldung: %1")
+                                                   : tr(" Systemmeldung: %1")
                                                 .arg(QString::fromLocal8Bit(linktrace::os_error_text(
                                                     static_cast<unsigned long>(d.error)).c_str()));
     return ProblemText(d) + system;
@@ -209,39 +209,39 @@ QString PortInfo::ProblemText(const OpenDiagnosis& d)
 {
     switch (d.problem) {
     case OpenProblem::None:
-        return QStringLiteral("%1 lässt sich öffnen.").arg(d.device);
+        return tr("%1 lässt sich öffnen.").arg(d.device);
     case OpenProblem::Missing:
-        return QStringLiteral("Gerät %1 ist nicht vorhanden.").arg(d.device);
+        return tr("Gerät %1 ist nicht vorhanden.").arg(d.device);
     case OpenProblem::NoPermission: {
         const QString group = d.group.isEmpty() || d.group == QLatin1String("root")
                                   ? QStringLiteral("dialout")
                                   : d.group;
-        return QStringLiteral("Keine Berechtigung für %1: den Benutzer in die Gruppe „%2“ aufnehmen "
+        return tr("Keine Berechtigung für %1: den Benutzer in die Gruppe „%2“ aufnehmen "
                               "(sudo usermod -aG %2 $USER) und neu anmelden.")
             .arg(d.device, group);
     }
     case OpenProblem::InUse:
-        return QStringLiteral("%1 wird von einem anderen Programm benutzt.").arg(d.device);
+        return tr("%1 wird von einem anderen Programm benutzt.").arg(d.device);
     case OpenProblem::NotSerial:
-        return QStringLiteral("%1 ist keine serielle Schnittstelle.").arg(d.device);
+        return tr("%1 ist keine serielle Schnittstelle.").arg(d.device);
     case OpenProblem::NoHardware:
-        return QStringLiteral("Hinter %1 ist keine Schnittstelle vorhanden.").arg(d.device);
+        return tr("Hinter %1 ist keine Schnittstelle vorhanden.").arg(d.device);
     case OpenProblem::NoConnection:
-        return QStringLiteral("Keine Verbindung zu %1.").arg(d.device);
+        return tr("Keine Verbindung zu %1.").arg(d.device);
     case OpenProblem::Other:
         break;
     }
-    return QStringLiteral("%1 lässt sich nicht öffnen.").arg(d.device);
+    return tr("%1 lässt sich nicht öffnen.").arg(d.device);
 }
 
 QString PortInfo::DeviceListText(const QList<SerialDevice>& devices)
 {
     if (devices.isEmpty())
-        return QStringLiteral("Keine seriellen Schnittstellen gefunden.");
+        return tr("Keine seriellen Schnittstellen gefunden.");
     QStringList lines;
     for (const auto& d : devices) {
         QString line = d.comNumber > 0 ? QStringLiteral("COM%1 = %2").arg(d.comNumber).arg(d.path)
-                                       : QStringLiteral("%1 (ohne COM-Nummer)").arg(d.path);
+                                       : tr("%1 (ohne COM-Nummer)").arg(d.path);
         // "(FT232R USB UART, FTDI, A12345)": how two adapters differ.
         QStringList about;
         for (const QString& part : {d.description, d.manufacturer, d.serialNumber})
@@ -256,7 +256,7 @@ QString PortInfo::DeviceListText(const QList<SerialDevice>& devices)
             line += QStringLiteral(" (%1)").arg(about.join(QStringLiteral(", ")));
         lines.append(line);
     }
-    return QStringLiteral("Gefundene Schnittstellen:\n") + lines.join(QLatin1Char('\n'));
+    return tr("Gefundene Schnittstellen:\n") + lines.join(QLatin1Char('\n'));
 }
 
 }  // namespace lumo

@@ -18,6 +18,7 @@
 #endif
 #include "remote_line.h"
 
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -69,6 +70,8 @@ struct OpenDiagnosis {
 };
 
 class PortInfo {
+    Q_DECLARE_TR_FUNCTIONS(lumo::PortInfo)
+
 public:
     // The ports folder in force.
     static QString PortsDir();

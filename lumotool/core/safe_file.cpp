@@ -2,6 +2,7 @@
 
 #include "core/ui_seam.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,7 +25,7 @@ namespace lumo {
 
 namespace {
 
-const QString kFileErrorCaption = QStringLiteral("Fehler");
+const char* const kFileErrorCaption = QT_TRANSLATE_NOOP("lumo::SafeFile", "Fehler");
 // The system's error text is shown in at most this many characters.
 constexpr int kMaxErrorText = 127;
 
@@ -194,7 +195,7 @@ bool WriteFileSafely(const QString& path, const QByteArray& data, QString* error
 void ShowFileError(const QString& description, QWidget* owner) {
     Message message;
     message.text = description.left(kMaxErrorText);
-    message.caption = kFileErrorCaption;
+    message.caption = QCoreApplication::translate("lumo::SafeFile", kFileErrorCaption);
     message.icon = MsgIcon::Stop;
     message.parent = owner;
     ui().showMessage(message);

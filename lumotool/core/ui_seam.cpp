@@ -1,5 +1,7 @@
 #include "core/ui_seam.h"
 
+#include "core/language.h"
+
 #include <cstdio>
 
 namespace lumo {
@@ -45,7 +47,7 @@ bool askYesNo(const QString& text, QWidget* parent)
 {
     Message m;
     m.text = text;
-    m.caption = kQuestionCaption;
+    m.caption = Translated("lumo::UiSeam", kQuestionCaption);
     m.icon = MsgIcon::Question;
     m.buttons = MsgButtons::YesNo;
     m.parent = parent;

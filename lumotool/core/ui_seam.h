@@ -53,7 +53,7 @@ void installUi(UiSeam* seam);
 void setDefaultUi(UiSeam* seam);
 
 // Caption of every Yes/No question of the program.
-inline const QString kQuestionCaption = QStringLiteral("Mavik_Lumo 05 - Abfrage");
+inline const QString kQuestionCaption = QStringLiteral(QT_TRANSLATE_NOOP("lumo::UiSeam", "Mavik_Lumo 05 - Abfrage"));
 
 // A Yes/No question with the question caption; true for Yes.
 bool askYesNo(const QString& text, QWidget* parent = nullptr);

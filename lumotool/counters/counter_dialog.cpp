@@ -4,12 +4,14 @@
 #include "widgets/data_exchange.h"
 #include "core/device_link.h"
 #include "core/device_map.h"
+#include "core/language.h"
 #include "session/reads.h"
 #include "widgets/print_job.h"
 #include "widgets/window_copy.h"
 #include "resources/resources.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QSignalBlocker>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -23,7 +25,7 @@
 
 namespace lumo {
 
-const QString CounterDialog::kTitle = QStringLiteral("Mavik - Lumo 05     Anzeige Zählerstände");
+const QString CounterDialog::kTitle = QStringLiteral(QT_TRANSLATE_NOOP("lumo::CounterDialog", "Mavik - Lumo 05     Anzeige Zählerstände"));
 const QString CounterDialog::kDocumentName = QStringLiteral("Mavik-Gardo Zaehlerstaende");
 
 namespace {
@@ -54,7 +56,7 @@ QGroupBox* valueGroup(QWidget* parent, const QString& title, const char* objectN
     auto* grid = new QGridLayout(box);
     int r = 0;
     for (const Row& row : rows) {
-        const QString label = QString::fromUtf8(row.label);
+        const QString label = QCoreApplication::translate("lumo::CounterDialog", row.label);
         auto* l = new QLabel(label, box);
         QLineEdit* e = valueEdit(box);
         // "Flüssigkeitszähler:" -> "Flüssigkeitszähler links"
@@ -73,7 +75,7 @@ QGroupBox* valueGroup(QWidget* parent, const QString& title, const char* objectN
     // The same label and unit widths in every group, so that the fields of
     // "Istwerte" and "Fehleranzeige" line up.
     const QFontMetrics fm(box->font());
-    grid->setColumnMinimumWidth(0, fm.horizontalAdvance(QStringLiteral("Flüssigkeitszähler:")));
+    grid->setColumnMinimumWidth(0, fm.horizontalAdvance(QCoreApplication::translate("lumo::CounterDialog", "Flüssigkeitszähler:")));
     grid->setColumnMinimumWidth(2, fm.horizontalAdvance(QStringLiteral("l/min")));
     return box;
 }
@@ -84,7 +86,7 @@ CounterDialog::CounterDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("CounterDialog"));
     setProperty("dialogResource", kDialogResource);
-    setWindowTitle(kTitle);
+    setWindowTitle(Translated("lumo::CounterDialog", kTitle));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
 
@@ -107,36 +109,36 @@ void CounterDialog::buildControls()
                        QLineEdit*& error, int idError, const char* errorName) {
         auto* box = new QGroupBox(title, this);
         box->setObjectName(QString::fromLatin1(groupName));
-        auto* actual = valueGroup(box, QStringLiteral("Istwerte"), actualName, sideWord,
-                                  {{"Flüssigkeitszähler:", "ml", &liquid, idLiquid, liquidName},
-                                   {"Gaszähler:", "ml", &gas, idGas, gasName},
-                                   {"Triggerwert:", "l/min", &trigger, idTrigger, triggerName}});
-        auto* errors = valueGroup(box, QStringLiteral("Fehleranzeige"), errorsName, sideWord,
-                                  {{"Fehlerschwelle:", "%", &threshold, idThreshold, thresholdName},
-                                   {"Fehler:", "%", &error, idError, errorName}});
+        auto* actual = valueGroup(box, tr("Istwerte"), actualName, sideWord,
+                                  {{QT_TRANSLATE_NOOP("lumo::CounterDialog", "Flüssigkeitszähler:"), "ml", &liquid, idLiquid, liquidName},
+                                   {QT_TRANSLATE_NOOP("lumo::CounterDialog", "Gaszähler:"), "ml", &gas, idGas, gasName},
+                                   {QT_TRANSLATE_NOOP("lumo::CounterDialog", "Triggerwert:"), "l/min", &trigger, idTrigger, triggerName}});
+        auto* errors = valueGroup(box, tr("Fehleranzeige"), errorsName, sideWord,
+                                  {{QT_TRANSLATE_NOOP("lumo::CounterDialog", "Fehlerschwelle:"), "%", &threshold, idThreshold, thresholdName},
+                                   {QT_TRANSLATE_NOOP("lumo::CounterDialog", "Fehler:"), "%", &error, idError, errorName}});
         auto* l = new QVBoxLayout(box);
         l->addWidget(actual);
         l->addWidget(errors);
         return box;
     };
-    auto* leftBox = side(QStringLiteral("Linke Zapfsäule"), "leftGroup", QStringLiteral("links"),
+    auto* leftBox = side(tr("Linke Zapfsäule"), "leftGroup", tr("links"),
                          "actualLeftGroup", "errorsLeftGroup", liquidLeft_, kIdLiquidLeft, "liquidLeft",
                          gasLeft_, kIdGasLeft, "gasLeft", triggerLeft_, kIdTriggerLeft, "triggerLeft",
                          thresholdLeft_, kIdThresholdLeft, "thresholdLeft", errorLeft_, kIdErrorLeft,
                          "errorLeft");
-    auto* rightBox = side(QStringLiteral("Rechte Zapfsäule"), "rightGroup", QStringLiteral("rechts"),
+    auto* rightBox = side(tr("Rechte Zapfsäule"), "rightGroup", tr("rechts"),
                           "actualRightGroup", "errorsRightGroup", liquidRight_, kIdLiquidRight,
                           "liquidRight", gasRight_, kIdGasRight, "gasRight", triggerRight_,
                           kIdTriggerRight, "triggerRight", thresholdRight_, kIdThresholdRight,
                           "thresholdRight", errorRight_, kIdErrorRight, "errorRight");
 
-    cyclicBox_ = new QCheckBox(QStringLiteral("Zyklisch aktualisieren"), this);
-    TagControl(cyclicBox_, kIdCyclic, "cyclic", QStringLiteral("Zyklisch aktualisieren"));
-    printButton_ = new QPushButton(QStringLiteral("Drucken"), this);
+    cyclicBox_ = new QCheckBox(tr("Zyklisch aktualisieren"), this);
+    TagControl(cyclicBox_, kIdCyclic, "cyclic", tr("Zyklisch aktualisieren"));
+    printButton_ = new QPushButton(tr("Drucken"), this);
     printButton_->setAutoDefault(false);
-    TagControl(printButton_, kIdPrint, "print", QStringLiteral("Drucken"));
-    okButton_ = new QPushButton(QStringLiteral("Schliessen"), this);
-    TagControl(okButton_, kIdOk, "close", QStringLiteral("Schliessen"));
+    TagControl(printButton_, kIdPrint, "print", tr("Drucken"));
+    okButton_ = new QPushButton(tr("Schliessen"), this);
+    TagControl(okButton_, kIdOk, "close", tr("Schliessen"));
     okButton_->setDefault(true);
 
     auto* sides = new QHBoxLayout;

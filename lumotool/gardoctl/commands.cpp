@@ -355,6 +355,7 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
     const QCommandLineOption side(QStringLiteral("side"), {}, QStringLiteral("side"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption language(QStringLiteral("language"), {}, QStringLiteral("language"));
     const QCommandLineOption portsFrom(QStringLiteral("ports-from"), {}, QStringLiteral("file"));
     const QCommandLineOption jobs(QStringLiteral("jobs"), {}, QStringLiteral("n"));
     const QCommandLineOption listPorts(QStringLiteral("list-ports"));
@@ -363,8 +364,8 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
     QCommandLineOption childLabel(QStringLiteral("fleet-label"), {}, QStringLiteral("label"));
     child.setFlags(QCommandLineOption::HiddenFromHelp);
     childLabel.setFlags(QCommandLineOption::HiddenFromHelp);
-    p.addOptions({port, baud, wait, trace, json, csv, yes, out, side, help, version, portsFrom, jobs, listPorts, child,
-                  childLabel});
+    p.addOptions({port, baud, wait, trace, json, csv, yes, out, side, help, version, language, portsFrom, jobs,
+                  listPorts, child, childLabel});
     if (!p.parse(QStringList{QStringLiteral("gardoctl")} + arguments)) {
         *error = p.errorText();
         return false;
@@ -372,6 +373,13 @@ bool ParseArguments(const QStringList& arguments, Options* options, QString* err
     options->help = p.isSet(help);
     options->version = p.isSet(version);
     if (options->help || options->version) return true;
+    if (p.isSet(language)) {
+        options->language = lumo::ParseLanguage(p.value(language));
+        if (!options->language) {
+            *error = QStringLiteral("--language: de or en");
+            return false;
+        }
+    }
 
     options->json = p.isSet(json);
     options->csv = p.isSet(csv);
@@ -607,7 +615,7 @@ QString UsageText()
 {
     return QStringLiteral(
         "Usage: gardoctl --port PORT [--port PORT ...] [--ports-from FILE] [--jobs N] [--baud N] [--wait MS]\n"
-        "                [--trace FILE] [--json|--csv] [--yes] COMMAND [ARGS]\n"
+        "                [--trace FILE] [--json|--csv] [--yes] [--language de|en] COMMAND [ARGS]\n"
         "       gardoctl --list-ports [--json]\n"
         "PORT is COMn:, a number n (COMn:) or a device path such as /dev/ttyUSB0.\n"
         "FILE holds one PORT [LABEL] a line (# comments; - is standard input).\n"

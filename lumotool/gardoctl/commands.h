@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/device_map.h"
+#include "core/language.h"
 #include "gardoctl/system_path.h"
 
 #include <QByteArray>
@@ -64,6 +65,9 @@ struct Options {
     bool yes = false;
     bool help = false;
     bool version = false;
+    // --language de|en: the language of the messages passed on from the
+    // session steps, instead of the desktop's.
+    std::optional<lumo::Language> language;
     Command command;
     // --port texts left out as naming a dispenser given before: {text, first}.
     QList<QPair<QString, QString>> sameAs;

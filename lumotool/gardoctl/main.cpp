@@ -7,6 +7,7 @@
 #include "gardoctl/commands.h"
 #include "gardoctl/fleet.h"
 #include "gardoctl/terminal_ui.h"
+#include "core/language.h"
 #include "records/station_database.h"
 #include "lumo_version.h"
 
@@ -56,6 +57,8 @@ int main(int argc, char** argv)
         std::printf("gardoctl %s\n", LUMO_VERSION);
         return gardoctl::kExitOk;
     }
+    // The controller's messages in the language asked for, else the desktop's.
+    lumo::UseLanguageFor(options.language);
     if (options.listPorts) return gardoctl::ListPorts(options.json);
     // The libraries read the trace target when the port opens.
     if (!options.trace.isEmpty()) qputenv("SERLINK_TRACE", options.trace);

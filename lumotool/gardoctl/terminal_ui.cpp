@@ -1,5 +1,8 @@
 #include "gardoctl/terminal_ui.h"
 
+#include "core/device_link.h"
+
+#include <QCoreApplication>
 #include <QTextStream>
 
 #include <cstdio>
@@ -14,12 +17,6 @@
 #endif
 
 namespace gardoctl {
-
-namespace {
-
-const QString kCommErrorCaption = QStringLiteral("Kommunikations-Fehler");
-
-}  // namespace
 
 void TerminalUi::clearCommErrors()
 {
@@ -44,14 +41,15 @@ void TerminalUi::printError(const QString& text) const
 bool TerminalUi::ask(const QString& question)
 {
     if (assumeYes_) {
-        printError(question + QStringLiteral(" ja (--yes)"));
+        printError(question + QCoreApplication::translate("gardoctl::TerminalUi", " ja (--yes)"));
         return true;
     }
     if (!InteractiveInput()) {
-        printError(question + QStringLiteral(" nein (no terminal to ask on)"));
+        printError(question + QCoreApplication::translate("gardoctl::TerminalUi", " nein (no terminal to ask on)"));
         return false;
     }
-    std::fprintf(stderr, "%s [j/N] ", (label_ + question).toLocal8Bit().constData());
+    std::fprintf(stderr, "%s %s ", (label_ + question).toLocal8Bit().constData(),
+                 QCoreApplication::translate("gardoctl::TerminalUi", "[j/N]").toLocal8Bit().constData());
     std::fflush(stderr);
     std::string answer;
     for (int c = std::fgetc(stdin); c != EOF && c != '\n'; c = std::fgetc(stdin)) answer.push_back(char(c));
@@ -62,7 +60,7 @@ lumo::MsgResult TerminalUi::showMessage(const lumo::Message& message)
 {
     if (message.buttons == lumo::MsgButtons::YesNo)
         return ask(message.text) ? lumo::MsgResult::Yes : lumo::MsgResult::No;
-    if (message.caption == kCommErrorCaption) {
+    if (message.caption == lumo::DeviceLink::CommErrorCaption()) {
         ++commErrors_;
         lastCommError_ = message.text;
         return lumo::MsgResult::Ok;

@@ -5,6 +5,7 @@
 #include "logs/side_select_dialog.h"
 #include "logs/wait_dialog.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -12,9 +13,9 @@ namespace lumo {
 
 namespace {
 
-const QString kWaitText =
-    QStringLiteral("Bitte warten Sie einen Moment!\nDie Log-Dateien werden erstellt.");
-const QString kOpenFailedText = QStringLiteral("Die Log-Datei konnte nicht geöffnet werden.\n");
+const char* const kWaitText =
+    QT_TRANSLATE_NOOP("lumo::LogCommand", "Bitte warten Sie einen Moment!\nDie Log-Dateien werden erstellt.");
+const char* const kOpenFailedText = QT_TRANSLATE_NOOP("lumo::LogCommand", "Die Log-Datei konnte nicht geöffnet werden.\n");
 const QString kNoticeCaption = QStringLiteral("Mavik_Lumo 05");
 
 }  // namespace
@@ -26,7 +27,7 @@ void RunLogCommand(DeviceLink& link, const QString& id, QWidget* owner, const Lo
     bool lineAlive = true;
     {
         WaitDialog wait;
-        wait.SetText(kWaitText);
+        wait.SetText(QCoreApplication::translate("lumo::LogCommand", kWaitText));
         wait.Create(owner, kLogReadsTotal);
         LogWriteHooks writeHooks;
         writeHooks.owner = owner;
@@ -58,7 +59,7 @@ void RunLogCommand(DeviceLink& link, const QString& id, QWidget* owner, const Lo
         const bool openable = file.isFile() && !file.isSymLink();
         if (!openable || !ui().openWithDesktop(path)) {
             Message message;
-            message.text = kOpenFailedText;
+            message.text = QCoreApplication::translate("lumo::LogCommand", kOpenFailedText);
             message.caption = kNoticeCaption;
             message.icon = MsgIcon::None;
             message.parent = owner;

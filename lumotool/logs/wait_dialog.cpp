@@ -1,5 +1,6 @@
 #include "logs/wait_dialog.h"
 #include "widgets/control_tag.h"
+#include "widgets/title_width.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -13,23 +14,25 @@ namespace lumo {
 WaitDialog::WaitDialog() : QDialog(nullptr) {
     // Caption and frame, no system menu and no close button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setWindowTitle(QStringLiteral("Bitte Warten ..."));
-    TagControl(this, kIdDialog, "waitDialog", QStringLiteral("Bitte Warten ..."));
+    setWindowTitle(tr("Bitte Warten ..."));
+    TagControl(this, kIdDialog, "waitDialog", tr("Bitte Warten ..."));
     setModal(false);
 
     message_ = new QLabel(this);
     message_->setAlignment(Qt::AlignCenter);
-    TagControl(message_, kIdMessage, "message", QStringLiteral("Meldung"));
+    TagControl(message_, kIdMessage, "message", tr("Meldung"));
 
     progress_ = new QProgressBar(this);
     progress_->setRange(0, 0);
     progress_->setTextVisible(false);
     progress_->hide();
-    TagControl(progress_, kIdProgress, "progress", QStringLiteral("Fortschritt"));
+    TagControl(progress_, kIdProgress, "progress", tr("Fortschritt"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(message_);
     layout->addWidget(progress_);
+    // The whole title in the title bar, in every language.
+    FitTitle(this);
     setMinimumWidth(260);
 }
 

@@ -1,6 +1,7 @@
 #include "panel/about_dialog.h"
 
 #include "lumo_version.h"
+#include "core/language.h"
 #include "widgets/trace_control.h"
 #include "resources/resources.h"
 
@@ -14,21 +15,23 @@ namespace lumo {
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutDialog"));
-    setWindowTitle(QStringLiteral("Info über Mavik - Lumo 05"));
+    setWindowTitle(tr("Info über Mavik - Lumo 05"));
     setWindowIcon(AppIcon());
 
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("aboutIcon"));
     icon->setPixmap(AppIcon().pixmap(32, 32));
-    icon->setAccessibleName(QStringLiteral("Programmsymbol"));
+    icon->setAccessibleName(tr("Programmsymbol"));
     icon->setAlignment(Qt::AlignTop);
 
     auto* text = new QVBoxLayout;
     const QStringList lines = {
         QStringLiteral("Mavik_Lumo Version " LUMO_DISPLAY_VERSION),
-        QStringLiteral("Service-Programm für die Gasrückführungs-Steuerung Mavik-Gardo"),
-        QStringLiteral("Mavik Elektronik, Technischer Kundendienst"),
-        QStringLiteral("Bei Fragen wenden Sie sich bitte an Ihren Mavik-Servicepartner."),
+        tr("Service-Programm für die Gasrückführungs-Steuerung Mavik-Gardo"),
+        tr("Mavik Elektronik, Technischer Kundendienst"),
+        tr("Bei Fragen wenden Sie sich bitte an Ihren Mavik-Servicepartner."),
+        // The language in use, named in itself.
+        tr("Sprache: %1").arg(LanguageName(CurrentLanguage())),
     };
     int n = 0;
     for (const QString& line : lines) {

@@ -1,5 +1,5 @@
 // The about box: application icon, version line, the maker's contact
-// details, where the serial line trace goes, and "OK".
+// details, the language in use, where the serial line trace goes, and "OK".
 #pragma once
 
 #include <QDialog>

@@ -36,7 +36,7 @@ ErrorTimeDialog::ErrorTimeDialog(uint32_t hours, uint32_t minutes, Side side, QW
     : QDialog(parent), hours_(hours), minutes_(minutes), side_(side)
 {
     setObjectName(QStringLiteral("ErrorTimeDialog"));
-    setWindowTitle(QStringLiteral("Mavik - Lumo 05  Fehlerzeit"));
+    setWindowTitle(tr("Mavik - Lumo 05  Fehlerzeit"));
     setWindowIcon(AppIcon());
     buildControls();
     UpdateData(false);
@@ -46,17 +46,17 @@ void ErrorTimeDialog::buildControls()
 {
     auto* label = new QLabel(QStringLiteral("HH:MM"), this);
     hoursEdit_ = digitsEdit(this);
-    TagControl(hoursEdit_, kIdHours, "hours", QStringLiteral("Stunden"));
+    TagControl(hoursEdit_, kIdHours, "hours", tr("Stunden"));
     label->setBuddy(hoursEdit_);
     auto* colon = new QLabel(QStringLiteral(":"), this);
     minutesEdit_ = digitsEdit(this);
-    TagControl(minutesEdit_, kIdMinutes, "minutes", QStringLiteral("Minuten"));
+    TagControl(minutesEdit_, kIdMinutes, "minutes", tr("Minuten"));
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    TagControl(ok, kIdOk, "ok", QStringLiteral("OK"));
+    auto* ok = new QPushButton(tr("OK"), this);
+    TagControl(ok, kIdOk, "ok", tr("OK"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
-    TagControl(cancel, kIdCancel, "cancel", QStringLiteral("Abbrechen"));
+    auto* cancel = new QPushButton(tr("Abbrechen"), this);
+    TagControl(cancel, kIdCancel, "cancel", tr("Abbrechen"));
     cancel->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, &ErrorTimeDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

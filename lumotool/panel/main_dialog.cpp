@@ -74,7 +74,7 @@ MainDialog::MainDialog(QWidget* parent)
       })
 {
     setObjectName(QStringLiteral("MainDialog"));
-    setWindowTitle(QStringLiteral("Mavik - Lumo 05"));
+    setWindowTitle(tr("Mavik - Lumo 05"));
     // A window of its own with a taskbar entry, minimisable.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -109,14 +109,14 @@ void MainDialog::buildControls()
     const QString hhmm = QStringLiteral("HH:MM");
 
     // Error counters.
-    auto* counterLeftBox = new QGroupBox(QStringLiteral("Fehlerzähler linke Zapfsäule"), this);
+    auto* counterLeftBox = new QGroupBox(tr("Fehlerzähler linke Zapfsäule"), this);
     counterLeftBox->setObjectName(QStringLiteral("counterLeftGroup"));
     counterLeft_ = numberEdit(counterLeftBox, true);
-    TagControl(counterLeft_, kIdCounterLeft, "counterLeft", QStringLiteral("Fehlerzähler linke Zapfsäule"));
-    auto* setLeft = button(counterLeftBox, QStringLiteral("setzen"));
-    TagControl(setLeft, kIdSetLeft, "setLeft", QStringLiteral("Fehlerzähler links setzen"));
-    auto* resetLeft = button(counterLeftBox, QStringLiteral("rücksetzen"));
-    TagControl(resetLeft, kIdResetLeft, "resetLeft", QStringLiteral("Fehlerzähler links rücksetzen"));
+    TagControl(counterLeft_, kIdCounterLeft, "counterLeft", tr("Fehlerzähler linke Zapfsäule"));
+    auto* setLeft = button(counterLeftBox, tr("setzen"));
+    TagControl(setLeft, kIdSetLeft, "setLeft", tr("Fehlerzähler links setzen"));
+    auto* resetLeft = button(counterLeftBox, tr("rücksetzen"));
+    TagControl(resetLeft, kIdResetLeft, "resetLeft", tr("Fehlerzähler links rücksetzen"));
     {
         auto* l = new QHBoxLayout(counterLeftBox);
         l->addWidget(counterLeft_);
@@ -124,14 +124,14 @@ void MainDialog::buildControls()
         l->addWidget(resetLeft);
     }
 
-    auto* counterRightBox = new QGroupBox(QStringLiteral("Fehlerzähler rechte Zapfsäule"), this);
+    auto* counterRightBox = new QGroupBox(tr("Fehlerzähler rechte Zapfsäule"), this);
     counterRightBox->setObjectName(QStringLiteral("counterRightGroup"));
     counterRight_ = numberEdit(counterRightBox, true);
-    TagControl(counterRight_, kIdCounterRight, "counterRight", QStringLiteral("Fehlerzähler rechte Zapfsäule"));
-    auto* setRight = button(counterRightBox, QStringLiteral("setzen"));
-    TagControl(setRight, kIdSetRight, "setRight", QStringLiteral("Fehlerzähler rechts setzen"));
-    auto* resetRight = button(counterRightBox, QStringLiteral("rücksetzen"));
-    TagControl(resetRight, kIdResetRight, "resetRight", QStringLiteral("Fehlerzähler rechts rücksetzen"));
+    TagControl(counterRight_, kIdCounterRight, "counterRight", tr("Fehlerzähler rechte Zapfsäule"));
+    auto* setRight = button(counterRightBox, tr("setzen"));
+    TagControl(setRight, kIdSetRight, "setRight", tr("Fehlerzähler rechts setzen"));
+    auto* resetRight = button(counterRightBox, tr("rücksetzen"));
+    TagControl(resetRight, kIdResetRight, "resetRight", tr("Fehlerzähler rechts rücksetzen"));
     {
         auto* l = new QHBoxLayout(counterRightBox);
         l->addWidget(counterRight_);
@@ -148,12 +148,12 @@ void MainDialog::buildControls()
         box->setObjectName(QString::fromLatin1(groupName));
         auto* label = new QLabel(hhmm, box);
         hours = numberEdit(box, true);
-        TagControl(hours, idHours, hoursName, QStringLiteral("Fehlerzeit %1 Stunden").arg(sideWord));
+        TagControl(hours, idHours, hoursName, tr("Fehlerzeit %1 Stunden").arg(sideWord));
         auto* colon = new QLabel(QStringLiteral(":"), box);
         minutes = numberEdit(box, true);
-        TagControl(minutes, idMinutes, minutesName, QStringLiteral("Fehlerzeit %1 Minuten").arg(sideWord));
-        auto* change = button(box, QStringLiteral("ändern"));
-        TagControl(change, idChange, changeName, QStringLiteral("Fehlerzeit %1 ändern").arg(sideWord));
+        TagControl(minutes, idMinutes, minutesName, tr("Fehlerzeit %1 Minuten").arg(sideWord));
+        auto* change = button(box, tr("ändern"));
+        TagControl(change, idChange, changeName, tr("Fehlerzeit %1 ändern").arg(sideWord));
         // Labels keep their width, so "HH : MM" stays together and the
         // button takes the spare room, as in the rows above.
         label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
@@ -167,13 +167,13 @@ void MainDialog::buildControls()
         return std::pair<QGroupBox*, QPushButton*>(box, change);
     };
     auto [timeLeftBox, changeLeft] =
-        timeGroup(QStringLiteral("Fehlerzeit linke Zapfsäule"), "timeLeftGroup", hoursLeft_, minutesLeft_,
+        timeGroup(tr("Fehlerzeit linke Zapfsäule"), "timeLeftGroup", hoursLeft_, minutesLeft_,
                   kIdHoursLeft, kIdMinutesLeft, kIdChangeTimeLeft, "hoursLeft", "minutesLeft",
-                  "changeTimeLeft", QStringLiteral("links"));
+                  "changeTimeLeft", tr("links"));
     auto [timeRightBox, changeRight] =
-        timeGroup(QStringLiteral("Fehlerzeit rechte Zapfsäule"), "timeRightGroup", hoursRight_,
+        timeGroup(tr("Fehlerzeit rechte Zapfsäule"), "timeRightGroup", hoursRight_,
                   minutesRight_, kIdHoursRight, kIdMinutesRight, kIdChangeTimeRight, "hoursRight",
-                  "minutesRight", "changeTimeRight", QStringLiteral("rechts"));
+                  "minutesRight", "changeTimeRight", tr("rechts"));
 
     // Calibration.
     auto calGroup = [&](const QString& title, const char* groupName, QLineEdit*& petrol, QLineEdit*& gas,
@@ -181,16 +181,16 @@ void MainDialog::buildControls()
                         const char* sendName, const QString& sideWord) {
         auto* box = new QGroupBox(title, this);
         box->setObjectName(QString::fromLatin1(groupName));
-        auto* petrolLabel = new QLabel(QStringLiteral("Benzin:"), box);
+        auto* petrolLabel = new QLabel(tr("Benzin:"), box);
         petrol = numberEdit(box, false);
-        TagControl(petrol, idPetrol, petrolName, QStringLiteral("Geberanpassung %1 Benzin").arg(sideWord));
+        TagControl(petrol, idPetrol, petrolName, tr("Geberanpassung %1 Benzin").arg(sideWord));
         petrolLabel->setBuddy(petrol);
-        auto* gasLabel = new QLabel(QStringLiteral("Gas:"), box);
+        auto* gasLabel = new QLabel(tr("Gas:"), box);
         gas = numberEdit(box, false);
-        TagControl(gas, idGas, gasName, QStringLiteral("Geberanpassung %1 Gas").arg(sideWord));
+        TagControl(gas, idGas, gasName, tr("Geberanpassung %1 Gas").arg(sideWord));
         gasLabel->setBuddy(gas);
-        auto* send = button(box, QStringLiteral("übernehmen"));
-        TagControl(send, idSend, sendName, QStringLiteral("Geberanpassung %1 übernehmen").arg(sideWord));
+        auto* send = button(box, tr("übernehmen"));
+        TagControl(send, idSend, sendName, tr("Geberanpassung %1 übernehmen").arg(sideWord));
         petrolLabel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
         gasLabel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
         auto* l = new QHBoxLayout(box);
@@ -202,13 +202,13 @@ void MainDialog::buildControls()
         return std::pair<QGroupBox*, QPushButton*>(box, send);
     };
     auto [calLeftBox, sendLeftButton] =
-        calGroup(QStringLiteral("Geberanpassung linke Zapfsäule"), "calibrationLeftGroup", petrolLeft_,
+        calGroup(tr("Geberanpassung linke Zapfsäule"), "calibrationLeftGroup", petrolLeft_,
                  gasLeft_, kIdPetrolLeft, kIdGasLeft, kIdSendLeft, "petrolLeft", "gasLeft", "sendLeft",
-                 QStringLiteral("links"));
+                 tr("links"));
     auto [calRightBox, sendRightButton] =
-        calGroup(QStringLiteral("Geberanpassung rechte Zapfsäule"), "calibrationRightGroup", petrolRight_,
+        calGroup(tr("Geberanpassung rechte Zapfsäule"), "calibrationRightGroup", petrolRight_,
                  gasRight_, kIdPetrolRight, kIdGasRight, kIdSendRight, "petrolRight", "gasRight",
-                 "sendRight", QStringLiteral("rechts"));
+                 "sendRight", tr("rechts"));
     sendLeft_ = sendLeftButton;
     sendRight_ = sendRightButton;
     // Until the controller's values are in the fields, sending would write
@@ -217,41 +217,44 @@ void MainDialog::buildControls()
     sendRight_->setEnabled(false);
 
     // Clock.
-    auto* timeLabel = new QLabel(QStringLiteral("Uhrzeit:"), this);
+    auto* timeLabel = new QLabel(tr("Uhrzeit:"), this);
     timeEdit_ = new ClockTimeEdit(QStringLiteral("--:--:--"), this);
     timeEdit_->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     timeEdit_->setAlignment(Qt::AlignRight);
-    TagControl(timeEdit_, kIdTime, "time", QStringLiteral("Uhrzeit"));
+    TagControl(timeEdit_, kIdTime, "time", tr("Uhrzeit"));
     timeLabel->setBuddy(timeEdit_);
-    auto* dateLabel = new QLabel(QStringLiteral("Datum:"), this);
+    auto* dateLabel = new QLabel(tr("Datum:"), this);
     weekday_ = new QComboBox(this);
-    weekday_->addItems(WeekdayNames());
-    TagControl(weekday_, kIdWeekday, "weekday", QStringLiteral("Wochentag"));
+    // The controller's weekday numbers 0..6, named in the language in use.
+    for (const char* day : {QT_TR_NOOP("Mo"), QT_TR_NOOP("Di"), QT_TR_NOOP("Mi"), QT_TR_NOOP("Do"),
+                            QT_TR_NOOP("Fr"), QT_TR_NOOP("Sa"), QT_TR_NOOP("So")})
+        weekday_->addItem(tr(day));
+    TagControl(weekday_, kIdWeekday, "weekday", tr("Wochentag"));
     dateLabel->setBuddy(weekday_);
     dateEdit_ = new ClockDateEdit(QStringLiteral("--.--.----"), this);
     dateEdit_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     dateEdit_->setAlignment(Qt::AlignRight);
     dateEdit_->setMinimumDate(QDate(1752, 9, 14));
-    TagControl(dateEdit_, kIdDate, "date", QStringLiteral("Datum"));
+    TagControl(dateEdit_, kIdDate, "date", tr("Datum"));
 
     // Controller and sub-dialogs.
-    auto* stop = button(this, QStringLiteral("Gerät stoppen"));
-    TagControl(stop, kIdStop, "stopDevice", QStringLiteral("Gerät stoppen"));
-    auto* start = button(this, QStringLiteral("Gerät starten"));
-    TagControl(start, kIdStart, "startDevice", QStringLiteral("Gerät starten"));
+    auto* stop = button(this, tr("Gerät stoppen"));
+    TagControl(stop, kIdStop, "stopDevice", tr("Gerät stoppen"));
+    auto* start = button(this, tr("Gerät starten"));
+    TagControl(start, kIdStart, "startDevice", tr("Gerät starten"));
 
-    auto* showBox = new QGroupBox(QStringLiteral("Anzeige"), this);
+    auto* showBox = new QGroupBox(tr("Anzeige"), this);
     showBox->setObjectName(QStringLiteral("showGroup"));
-    auto* logs = button(showBox, QStringLiteral("Log-Dateien"));
-    TagControl(logs, kIdLogFiles, "logFiles", QStringLiteral("Log-Dateien"));
-    auto* refuellings = button(showBox, QStringLiteral("Betankungen"));
-    TagControl(refuellings, kIdRefuellings, "refuellings", QStringLiteral("Betankungen"));
-    auto* pump = button(showBox, QStringLiteral("Säulenparameter"));
-    TagControl(pump, kIdPumpParams, "pumpParams", QStringLiteral("Säulenparameter"));
-    auto* counters = button(showBox, QStringLiteral("Zählerstände"));
-    TagControl(counters, kIdCounters, "counters", QStringLiteral("Zählerstände"));
-    diagnosisButton_ = button(showBox, QStringLiteral("Diagnose"));
-    TagControl(diagnosisButton_, kIdDiagnosis, "diagnosis", QStringLiteral("Diagnose"));
+    auto* logs = button(showBox, tr("Log-Dateien"));
+    TagControl(logs, kIdLogFiles, "logFiles", tr("Log-Dateien"));
+    auto* refuellings = button(showBox, tr("Betankungen"));
+    TagControl(refuellings, kIdRefuellings, "refuellings", tr("Betankungen"));
+    auto* pump = button(showBox, tr("Säulenparameter"));
+    TagControl(pump, kIdPumpParams, "pumpParams", tr("Säulenparameter"));
+    auto* counters = button(showBox, tr("Zählerstände"));
+    TagControl(counters, kIdCounters, "counters", tr("Zählerstände"));
+    diagnosisButton_ = button(showBox, tr("Diagnose"));
+    TagControl(diagnosisButton_, kIdDiagnosis, "diagnosis", tr("Diagnose"));
     // Hidden unless a service engineer asks for it (setDiagnosisButtonVisible).
     diagnosisButton_->setVisible(false);
     {
@@ -263,10 +266,10 @@ void MainDialog::buildControls()
         l->addWidget(diagnosisButton_);
     }
 
-    cyclicBox_ = new QCheckBox(QStringLiteral("Zyklisch aktualisieren"), this);
-    TagControl(cyclicBox_, kIdCyclic, "cyclic", QStringLiteral("Zyklisch aktualisieren"));
-    okButton_ = new QPushButton(QStringLiteral("Beenden"), this);
-    TagControl(okButton_, kIdOk, "quit", QStringLiteral("Beenden"));
+    cyclicBox_ = new QCheckBox(tr("Zyklisch aktualisieren"), this);
+    TagControl(cyclicBox_, kIdCyclic, "cyclic", tr("Zyklisch aktualisieren"));
+    okButton_ = new QPushButton(tr("Beenden"), this);
+    TagControl(okButton_, kIdOk, "quit", tr("Beenden"));
     // Enter must never end the program (a value just typed would be lost):
     // "Beenden" is no default button; Enter in a field runs the command of
     // its group instead (below).

@@ -33,7 +33,7 @@ class QTimeEdit;
 
 namespace lumo {
 
-template <class Edit>
+template <typename Edit>
 class MarkableEdit;
 
 class MainDialog : public QDialog {

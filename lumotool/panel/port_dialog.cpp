@@ -29,12 +29,12 @@ constexpr int kIdStatic = -1;
 PortDialog::PortDialog(QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Mavik - Lumo 05   Schnittstelle"));
+    setWindowTitle(tr("Mavik - Lumo 05   Schnittstelle"));
     setWindowIcon(QApplication::windowIcon());
 
-    label_ = TagControl(new QLabel(QStringLiteral("Schnittstelle:"), this), kIdLabel, "portLabel",
-                   QStringLiteral("Schnittstelle:"));
-    edit_ = TagControl(new QLineEdit(this), kIdPort, "portEdit", QStringLiteral("Schnittstelle"));
+    label_ = TagControl(new QLabel(tr("Schnittstelle:"), this), kIdLabel, "portLabel",
+                   tr("Schnittstelle:"));
+    edit_ = TagControl(new QLineEdit(this), kIdPort, "portEdit", tr("Schnittstelle"));
     // Digits only, like a number edit; the range is checked on "Versuchen".
     edit_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit_));
     label_->setBuddy(edit_);
@@ -51,11 +51,11 @@ PortDialog::PortDialog(QWidget* parent)
     diagnosis_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     diagnosis_->hide();
 
-    tryButton_ = TagControl(new QPushButton(QStringLiteral("Versuchen"), this), kIdTry, "tryButton",
-                       QStringLiteral("Versuchen"));
+    tryButton_ = TagControl(new QPushButton(tr("Versuchen"), this), kIdTry, "tryButton",
+                       tr("Versuchen"));
     tryButton_->setDefault(true);
-    quitButton_ = TagControl(new QPushButton(QStringLiteral("Beenden"), this), kIdQuit, "quitButton",
-                        QStringLiteral("Beenden"));
+    quitButton_ = TagControl(new QPushButton(tr("Beenden"), this), kIdQuit, "quitButton",
+                        tr("Beenden"));
     quitButton_->setAutoDefault(false);
 
     auto* row = new QGridLayout;
@@ -151,7 +151,7 @@ void PortDialog::accept()
         setDiagnosis(PortInfo::DiagnosisText(PortInfo::Diagnose(target)));
         return;
     case session::ConnectOutcome::NoAnswer:
-        setDiagnosis(QStringLiteral("%1 ließ sich öffnen, aber kein Regler hat geantwortet.")
+        setDiagnosis(tr("%1 ließ sich öffnen, aber kein Regler hat geantwortet.")
                          .arg(target.device.isEmpty() ? target.path : target.device));
         return;
     case session::ConnectOutcome::Connected:

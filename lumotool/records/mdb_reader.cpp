@@ -27,7 +27,7 @@ constexpr qsizetype kMaxAnswerBytes = 1024 * 1024;
 
 QString Damaged(const QString& path, const QString& reason)
 {
-    return QStringLiteral("Datenbank ist besch\u00E4digt: \u201E%1\u201C kann nicht gelesen werden (%2).")
+    return QCoreApplication::translate("lumo::MdbReader", "Datenbank ist beschädigt: „%1“ kann nicht gelesen werden (%2).")
         .arg(QDir::toNativeSeparators(path), reason);
 }
 
@@ -62,19 +62,19 @@ RowLookup FromAnswer(const mdbrow::Answer& answer, const QString& path, const QS
         result.status = RowLookup::Status::NotOpened;
         return result;
     case mdbrow::Outcome::NoTable:
-        return Failure(QStringLiteral("Die Tabelle \u201E%1\u201C ist in der Datenbank \u201E%2\u201C "
+        return Failure(QCoreApplication::translate("lumo::MdbReader", "Die Tabelle „%1“ ist in der Datenbank „%2“ "
                                       "nicht vorhanden.")
                            .arg(table, path));
     case mdbrow::Outcome::UnreadableTable:
-        return Failure(QStringLiteral("Die Tabelle \u201E%1\u201C der Datenbank \u201E%2\u201C "
+        return Failure(QCoreApplication::translate("lumo::MdbReader", "Die Tabelle „%1“ der Datenbank „%2“ "
                                       "kann nicht gelesen werden.")
                            .arg(table, path));
     case mdbrow::Outcome::NoKeyColumn:
-        return Failure(QStringLiteral("Die Spalte \u201E%1\u201C ist in der Tabelle \u201E%2\u201C der "
-                                      "Datenbank \u201E%3\u201C nicht vorhanden.")
+        return Failure(QCoreApplication::translate("lumo::MdbReader", "Die Spalte „%1“ ist in der Tabelle „%2“ der "
+                                      "Datenbank „%3“ nicht vorhanden.")
                            .arg(keyColumn, table, path));
     }
-    return Failure(Damaged(path, QStringLiteral("unbekannte Antwort")));
+    return Failure(Damaged(path, QCoreApplication::translate("lumo::MdbReader", "unbekannte Antwort")));
 }
 
 }  // namespace
@@ -114,7 +114,7 @@ RowLookup LookUpRow(const QString& path, const QString& table, const QString& ke
     helper.setStandardErrorFile(QProcess::nullDevice());
     helper.start(QIODevice::ReadOnly);
     if (!helper.waitForStarted(timeoutMs)) {
-        return Failure(QStringLiteral("Das Programm zum Lesen der Datenbank (%1) kann nicht gestartet "
+        return Failure(QCoreApplication::translate("lumo::MdbReader", "Das Programm zum Lesen der Datenbank (%1) kann nicht gestartet "
                                       "werden: %2")
                            .arg(QDir::toNativeSeparators(helper.program()), helper.errorString()));
     }
@@ -127,28 +127,28 @@ RowLookup LookUpRow(const QString& path, const QString& table, const QString& ke
         if (output.size() > kMaxAnswerBytes) {
             helper.kill();
             helper.waitForFinished(kKillWaitMs);
-            return Failure(Damaged(path, QStringLiteral("die Antwort des Leseprogramms ist l\u00E4nger als 1 MB")));
+            return Failure(Damaged(path, QCoreApplication::translate("lumo::MdbReader", "die Antwort des Leseprogramms ist länger als 1 MB")));
         }
         if (helper.state() == QProcess::NotRunning) break;
         const qint64 left = deadline.remainingTime();
         if (left == 0) {
             helper.kill();
             helper.waitForFinished(kKillWaitMs);
-            return Failure(Damaged(path, QStringLiteral("keine Antwort nach %1 Sekunden")
+            return Failure(Damaged(path, QCoreApplication::translate("lumo::MdbReader", "keine Antwort nach %1 Sekunden")
                                              .arg(QString::number(timeoutMs / 1000.0, 'g', 3).replace('.', ','))));
         }
         // Returns when output came, when the helper ended, or at the limit.
         helper.waitForReadyRead(int(left));
     }
     if (helper.exitStatus() == QProcess::CrashExit)
-        return Failure(Damaged(path, QStringLiteral("das Leseprogramm brach ab")));
+        return Failure(Damaged(path, QCoreApplication::translate("lumo::MdbReader", "das Leseprogramm brach ab")));
     if (helper.exitCode() != 0)
-        return Failure(Damaged(path, QStringLiteral("das Leseprogramm endete mit dem Code %1")
+        return Failure(Damaged(path, QCoreApplication::translate("lumo::MdbReader", "das Leseprogramm endete mit dem Code %1")
                                          .arg(helper.exitCode())));
 
     const std::optional<mdbrow::Answer> answer =
         mdbrow::Decode(std::string_view(output.constData(), std::size_t(output.size())));
-    if (!answer) return Failure(Damaged(path, QStringLiteral("unverst\u00E4ndliche Antwort des Leseprogramms")));
+    if (!answer) return Failure(Damaged(path, QCoreApplication::translate("lumo::MdbReader", "unverständliche Antwort des Leseprogramms")));
     return FromAnswer(*answer, path, table, keyColumn);
 }
 

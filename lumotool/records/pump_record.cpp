@@ -1,6 +1,7 @@
 #include "records/pump_record.h"
 
 #include "core/data_paths.h"
+#include "core/language.h"
 #include "core/ui_seam.h"
 #include "records/mdb_reader.h"
 
@@ -20,7 +21,7 @@ void showDatabaseMessage(const QString& text, MsgIcon icon)
 {
     Message m;
     m.text = text;
-    m.caption = kDatabaseErrorCaption;
+    m.caption = Translated("lumo::PumpRecord", kDatabaseErrorCaption);
     m.icon = icon;
     m.buttons = MsgButtons::Ok;
     m.modality = Modality::Application;
@@ -38,7 +39,7 @@ std::optional<mdb::RowLookup> lookUp(const QString& path, const QString& table, 
     mdb::RowLookup row = mdb::LookUpRow(path, table, keyColumn, key);
     switch (row.status) {
     case mdb::RowLookup::Status::NotOpened:
-        showDatabaseMessage(kDatabaseOpenError, MsgIcon::Stop);
+        showDatabaseMessage(Translated("lumo::PumpRecord", kDatabaseOpenError), MsgIcon::Stop);
         return std::nullopt;
     case mdb::RowLookup::Status::Failed:
         showDatabaseMessage(row.error, MsgIcon::Warning);

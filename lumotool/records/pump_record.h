@@ -67,7 +67,7 @@ inline const QString kDiagnosisKey = QStringLiteral("Diag-Typ");
 
 // Message for a database file that does not open, and the caption of every
 // database message.
-inline const QString kDatabaseOpenError = QStringLiteral("Datenbank konnte nicht ge\u00F6ffnet werden!");
-inline const QString kDatabaseErrorCaption = QStringLiteral("Datenbank-Fehler");
+inline const QString kDatabaseOpenError = QStringLiteral(QT_TRANSLATE_NOOP("lumo::PumpRecord", "Datenbank konnte nicht geöffnet werden!"));
+inline const QString kDatabaseErrorCaption = QStringLiteral(QT_TRANSLATE_NOOP("lumo::PumpRecord", "Datenbank-Fehler"));
 
 }  // namespace lumo

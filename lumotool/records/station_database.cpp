@@ -227,7 +227,7 @@ bool StationDatabase::readFile(QByteArray& text, QString& error, bool& missing) 
         if (!told) {
             told = true;
             Message message;
-            message.text = QStringLiteral("Die Stationsdaten werden aus %1 gelesen und ab jetzt in %2 gespeichert.")
+            message.text = tr("Die Stationsdaten werden aus %1 gelesen und ab jetzt in %2 gespeichert.")
                                .arg(QDir::toNativeSeparators(readPath), QDir::toNativeSeparators(filePath_));
             message.caption = kAppCaption;
             message.icon = MsgIcon::Information;
@@ -251,7 +251,7 @@ bool StationDatabase::readFile(QByteArray& text, QString& error, bool& missing) 
 int StationDatabase::LoadRecord(const QString& id) {
     if (id.isEmpty()) {
         Message message;
-        message.text = QStringLiteral("Fehler beim Lesen der Parameter");
+        message.text = tr("Fehler beim Lesen der Parameter");
         message.caption = kAppCaption;
         ui().showMessage(message);
         return 0;
@@ -427,9 +427,9 @@ void StationDatabase::writeInPlace() {
     }
     QDir().mkpath(QFileInfo(copy).absolutePath());
     if (!WriteWholeFile(copy, old, error)) {
-        ShowNotice(QStringLiteral("Die Stationsdatei \u201E%1\u201C wurde nicht ge\u00E4ndert: ihr Ordner ist "
-                                  "schreibgesch\u00FCtzt, und es lie\u00DF sich keine Kopie der alten Datei "
-                                  "anlegen (\u201E%2\u201C: %3).")
+        ShowNotice(tr("Die Stationsdatei „%1“ wurde nicht geändert: ihr Ordner ist "
+                                  "schreibgeschützt, und es ließ sich keine Kopie der alten Datei "
+                                  "anlegen („%2“: %3).")
                        .arg(QDir::toNativeSeparators(filePath_), QDir::toNativeSeparators(copy), error),
                    MsgIcon::Stop);
         return;
@@ -444,9 +444,9 @@ void StationDatabase::writeInPlace() {
         showFileError(error);
         return;
     }
-    ShowNotice(QStringLiteral("Die Stationsdatei \u201E%1\u201C lie\u00DF sich nicht schreiben (%2) und nicht "
-                              "wiederherstellen (%3). Die alte Datei liegt in \u201E%4\u201C und wird beim "
-                              "n\u00E4chsten Start zur\u00FCckgeschrieben.")
+    ShowNotice(tr("Die Stationsdatei „%1“ ließ sich nicht schreiben (%2) und nicht "
+                              "wiederherstellen (%3). Die alte Datei liegt in „%4“ und wird beim "
+                              "nächsten Start zurückgeschrieben.")
                    .arg(QDir::toNativeSeparators(filePath_), error, restoreError, QDir::toNativeSeparators(copy)),
                MsgIcon::Stop);
 }
@@ -473,16 +473,16 @@ bool StationDatabase::RecoverInPlaceWrite(const QString& filePath) {
     }
     QString error;
     if (!WriteInto(filePath, old, error)) {
-        ShowNotice(QStringLiteral("Die Stationsdatei \u201E%1\u201C ist nach einem abgebrochenen Speichern "
-                                  "unvollst\u00E4ndig und lie\u00DF sich nicht aus der Kopie \u201E%2\u201C "
+        ShowNotice(tr("Die Stationsdatei „%1“ ist nach einem abgebrochenen Speichern "
+                                  "unvollständig und ließ sich nicht aus der Kopie „%2“ "
                                   "wiederherstellen: %3")
                        .arg(QDir::toNativeSeparators(filePath), QDir::toNativeSeparators(copyPath), error),
                    MsgIcon::Stop);
         return true;
     }
     QFile::remove(copyPath);
-    ShowNotice(QStringLiteral("Die Stationsdatei \u201E%1\u201C war nach einem abgebrochenen Speichern "
-                              "unvollst\u00E4ndig (%2 statt %3 Bytes); sie wurde aus der Kopie \u201E%4\u201C "
+    ShowNotice(tr("Die Stationsdatei „%1“ war nach einem abgebrochenen Speichern "
+                              "unvollständig (%2 statt %3 Bytes); sie wurde aus der Kopie „%4“ "
                               "wiederhergestellt.")
                    .arg(QDir::toNativeSeparators(filePath))
                    .arg(now.size())

@@ -20,6 +20,7 @@
 // back unchanged.
 #pragma once
 
+#include <QCoreApplication>
 #include <QByteArray>
 #include <QString>
 
@@ -92,6 +93,8 @@ QByteArray BuildRecord(const RecordValues& values);
 // written in place, with a copy of the old file kept until the write is
 // done.
 class StationDatabase {
+    Q_DECLARE_TR_FUNCTIONS(lumo::StationDatabase)
+
 public:
     // Works on the file at DefaultFilePath().
     StationDatabase();

@@ -1,11 +1,19 @@
 #include "refuellings/refuelling_chart_model.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 
 namespace lumo {
 
 namespace {
+
+// The texts of the chart, the table and the page, in the language in use.
+QString text(const char* german)
+{
+    return QCoreApplication::translate("lumo::Refuellings", german);
+}
 
 const QString kMarkAbove = QStringLiteral("▲");
 const QString kMarkBelow = QStringLiteral("▼");
@@ -17,7 +25,8 @@ QString markOf(BandPosition p)
 
 QString sideTitle(Side s)
 {
-    return s == Side::Left ? QStringLiteral("Linke Zapfsäule") : QStringLiteral("Rechte Zapfsäule");
+    return s == Side::Left ? text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Linke Zapfsäule"))
+                           : text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Rechte Zapfsäule"));
 }
 
 }  // namespace
@@ -49,7 +58,7 @@ ChartModel BuildChartModel(const SideRefuellings& side)
     m.side = side.side;
     m.title = sideTitle(side.side);
     if (side.threshold) {
-        m.title += QStringLiteral(" (Fehlerschwelle %1 %)").arg(*side.threshold);
+        m.title += text(QT_TRANSLATE_NOOP("lumo::Refuellings", " (Fehlerschwelle %1 %)")).arg(*side.threshold);
         m.bandLow = std::max(0.0, 100.0 - *side.threshold);
         m.bandHigh = 100.0 + *side.threshold;
     }
@@ -66,7 +75,7 @@ ChartModel BuildChartModel(const SideRefuellings& side)
         b.ratioText = FormatPercentDe(b.ratioPercent);
         b.mark = markOf(b.position);
         b.volumeText = FormatLitresDe(row.liquidMl);
-        b.toolTip = QStringLiteral("Nr. %1: %2, %3").arg(row.row).arg(FormatTimeDe(*row.time), b.ratioText);
+        b.toolTip = text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Nr. %1: %2, %3")).arg(row.row).arg(FormatTimeDe(*row.time), b.ratioText);
         if (b.position == BandPosition::Above || b.position == BandPosition::Below) ++outside;
         highest = std::max(highest, b.ratioPercent);
         m.bars << b;
@@ -77,13 +86,13 @@ ChartModel BuildChartModel(const SideRefuellings& side)
     for (ChartBar& b : m.bars) b.clipped = b.ratioPercent > m.axisMax;
 
     if (m.bars.isEmpty())
-        m.summary = QStringLiteral("%1: keine Betankung aufgezeichnet.").arg(sideTitle(side.side));
+        m.summary = text(QT_TRANSLATE_NOOP("lumo::Refuellings", "%1: keine Betankung aufgezeichnet.")).arg(sideTitle(side.side));
     else if (!side.threshold)
-        m.summary = QStringLiteral("%1: %2 Betankungen, Fehlerschwelle nicht gelesen.")
+        m.summary = text(QT_TRANSLATE_NOOP("lumo::Refuellings", "%1: %2 Betankungen, Fehlerschwelle nicht gelesen."))
                         .arg(sideTitle(side.side))
                         .arg(m.bars.size());
     else
-        m.summary = QStringLiteral("%1: %2 Betankungen, davon %3 außerhalb von 100 % ± %4 %.")
+        m.summary = text(QT_TRANSLATE_NOOP("lumo::Refuellings", "%1: %2 Betankungen, davon %3 außerhalb von 100 % ± %4 %."))
                         .arg(sideTitle(side.side))
                         .arg(m.bars.size())
                         .arg(outside)
@@ -93,8 +102,11 @@ ChartModel BuildChartModel(const SideRefuellings& side)
 
 QStringList RefuellingTableHeader()
 {
-    QStringList h = {QStringLiteral("Nr."), QStringLiteral("Datum und Uhrzeit"), QStringLiteral("Flüssigkeit ml"),
-                     QStringLiteral("Gas ml"), QStringLiteral("Verhältnis")};
+    QStringList h = {text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Nr.")),
+                     text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Datum und Uhrzeit")),
+                     text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Flüssigkeit ml")),
+                     text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Gas ml")),
+                     text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Verhältnis"))};
     for (const char* name : kOutputNames) h << QString::fromLatin1(name);
     return h;
 }
@@ -116,15 +128,15 @@ QStringList RefuellingTableCells(const RefuellingRow& row, std::optional<uint8_t
 
 QString RatioSpokenText(const RefuellingRow& row, std::optional<uint8_t> threshold)
 {
-    if (row.empty) return QStringLiteral("keine Betankung");
-    const QString text = FormatPercentDe(*row.ratioPercent);
+    if (row.empty) return text(QT_TRANSLATE_NOOP("lumo::Refuellings", "keine Betankung"));
+    const QString ratio = FormatPercentDe(*row.ratioPercent);
     switch (PositionInBand(*row.ratioPercent, threshold)) {
-    case BandPosition::Above: return text + QStringLiteral(", über dem Band");
-    case BandPosition::Below: return text + QStringLiteral(", unter dem Band");
-    case BandPosition::Inside: return text + QStringLiteral(", im Band");
+    case BandPosition::Above: return ratio + text(QT_TRANSLATE_NOOP("lumo::Refuellings", ", über dem Band"));
+    case BandPosition::Below: return ratio + text(QT_TRANSLATE_NOOP("lumo::Refuellings", ", unter dem Band"));
+    case BandPosition::Inside: return ratio + text(QT_TRANSLATE_NOOP("lumo::Refuellings", ", im Band"));
     case BandPosition::Unknown: break;
     }
-    return text;
+    return ratio;
 }
 
 }  // namespace lumo

@@ -1,6 +1,7 @@
 #include "refuellings/refuelling_dialog.h"
 
 #include "core/device_link.h"
+#include "core/language.h"
 #include "core/ui_seam.h"
 #include "widgets/print_job.h"
 #include "core/safe_file.h"
@@ -20,7 +21,8 @@
 
 namespace lumo {
 
-const QString RefuellingDialog::kTitle = QStringLiteral("Mavik - Lumo 05     Betankungen");
+const QString RefuellingDialog::kTitle =
+    QStringLiteral(QT_TRANSLATE_NOOP("lumo::Refuellings", "Mavik - Lumo 05     Betankungen"));
 const QString RefuellingDialog::kDocumentName = QStringLiteral("Mavik-Gardo Betankungen");
 
 namespace {
@@ -55,7 +57,7 @@ QByteArray RefuellingCsvFile(const RefuellingReport& report)
 RefuellingDialog::RefuellingDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("RefuellingDialog"));
-    setWindowTitle(kTitle);
+    setWindowTitle(Translated("lumo::Refuellings", kTitle));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                    Qt::WindowCloseButtonHint);
     buildControls();
@@ -65,7 +67,7 @@ RefuellingDialog::RefuellingDialog(QWidget* parent) : QDialog(parent)
 
 void RefuellingDialog::buildControls()
 {
-    header_ = TagControl(new QLabel(this), kIdHeader, QStringLiteral("header"), QStringLiteral("Kopfdaten"));
+    header_ = TagControl(new QLabel(this), kIdHeader, QStringLiteral("header"), tr("Kopfdaten"));
     header_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto side = [this](const QString& title, const char* group, int chartId, const char* chartName, int tableId,
@@ -74,27 +76,27 @@ void RefuellingDialog::buildControls()
         auto* box = new QGroupBox(title, this);
         box->setObjectName(QString::fromLatin1(group));
         chart = TagControl(new RefuellingChart(box), chartId, QString::fromLatin1(chartName),
-                           QStringLiteral("Diagramm Betankungen ") + sideWord);
+                           tr("Diagramm Betankungen %1").arg(sideWord));
         table = TagControl(makeTable(box), tableId, QString::fromLatin1(tableName),
-                           QStringLiteral("Tabelle Betankungen ") + sideWord);
+                           tr("Tabelle Betankungen %1").arg(sideWord));
         auto* l = new QVBoxLayout(box);
         l->addWidget(chart, 1);
         l->addWidget(table, 1);
         return box;
     };
-    auto* left = side(QStringLiteral("Linke Zapfsäule"), "leftGroup", kIdChartLeft, "chartLeft", kIdTableLeft,
-                      "tableLeft", QStringLiteral("links"), chartLeft_, tableLeft_);
-    auto* right = side(QStringLiteral("Rechte Zapfsäule"), "rightGroup", kIdChartRight, "chartRight", kIdTableRight,
-                       "tableRight", QStringLiteral("rechts"), chartRight_, tableRight_);
+    auto* left = side(tr("Linke Zapfsäule"), "leftGroup", kIdChartLeft, "chartLeft", kIdTableLeft,
+                      "tableLeft", tr("links"), chartLeft_, tableLeft_);
+    auto* right = side(tr("Rechte Zapfsäule"), "rightGroup", kIdChartRight, "chartRight", kIdTableRight,
+                       "tableRight", tr("rechts"), chartRight_, tableRight_);
 
-    saveButton_ = TagControl(new QPushButton(QStringLiteral("Speichern …"), this), kIdSave, QStringLiteral("save"),
-                             QStringLiteral("Speichern"));
+    saveButton_ = TagControl(new QPushButton(tr("Speichern …"), this), kIdSave, QStringLiteral("save"),
+                             tr("Speichern"));
     saveButton_->setAutoDefault(false);
-    printButton_ = TagControl(new QPushButton(QStringLiteral("Drucken"), this), kIdPrint, QStringLiteral("print"),
-                              QStringLiteral("Drucken"));
+    printButton_ = TagControl(new QPushButton(tr("Drucken"), this), kIdPrint, QStringLiteral("print"),
+                              tr("Drucken"));
     printButton_->setAutoDefault(false);
-    okButton_ = TagControl(new QPushButton(QStringLiteral("Schliessen"), this), kIdOk, QStringLiteral("close"),
-                           QStringLiteral("Schliessen"));
+    okButton_ = TagControl(new QPushButton(tr("Schliessen"), this), kIdOk, QStringLiteral("close"),
+                           tr("Schliessen"));
     okButton_->setDefault(true);
 
     auto* sides = new QHBoxLayout;
@@ -171,7 +173,7 @@ void RefuellingDialog::showSide(Side side)
             // A screen reader says the column and, for the ratio, where it
             // lies against the band.
             const QString spoken = c == 4 ? RatioSpokenText(row, rows.threshold)
-                                   : cells[c].isEmpty() ? QStringLiteral("leer")
+                                   : cells[c].isEmpty() ? tr("leer")
                                                         : cells[c];
             item->setData(Qt::AccessibleTextRole, head[c] + QStringLiteral(": ") + spoken);
             if (c > 0 && row.time) item->setToolTip(FormatTimeDe(*row.time));
@@ -182,11 +184,11 @@ void RefuellingDialog::showSide(Side side)
 
 bool RefuellingDialog::OnSave()
 {
-    QString suggestion = report_.identification.isEmpty() ? QStringLiteral("Betankungen")
-                                                          : report_.identification + QStringLiteral("_Betankungen");
-    const QString chosen = ui().chooseSaveFile(QStringLiteral("Betankungen speichern unter (CSV und PDF)"),
+    const QString name = tr("Betankungen");
+    QString suggestion = report_.identification.isEmpty() ? name : report_.identification + QLatin1Char('_') + name;
+    const QString chosen = ui().chooseSaveFile(tr("Betankungen speichern unter (CSV und PDF)"),
                                                suggestion + QStringLiteral(".csv"),
-                                               QStringLiteral("CSV und PDF (*.csv *.pdf)"), this);
+                                               tr("CSV und PDF (*.csv *.pdf)"), this);
     if (chosen.isEmpty()) return false;
     QString base = chosen;
     for (const QString& suffix : {QStringLiteral(".csv"), QStringLiteral(".pdf")})
@@ -199,12 +201,12 @@ bool RefuellingDialog::OnSave()
     for (const QString& p : {csvPath, pdfPath})
         if (QFileInfo::exists(p) || QFileInfo(p).isSymLink()) existing << QFileInfo(p).fileName();
     if (!existing.isEmpty() &&
-        !askYesNo(QStringLiteral("%1 besteht bereits.\nErsetzen?").arg(existing.join(QStringLiteral(" und "))), this))
+        !askYesNo(tr("%1 besteht bereits.\nErsetzen?").arg(existing.join(tr(" und "))), this))
         return false;
 
     const QByteArray pdf = RefuellingPdf(report_, kDocumentName);
     if (pdf.isEmpty()) {
-        ShowFileError(QStringLiteral("Das PDF konnte nicht erzeugt werden."), this);
+        ShowFileError(tr("Das PDF konnte nicht erzeugt werden."), this);
         return false;
     }
     QString error;

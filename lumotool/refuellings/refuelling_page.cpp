@@ -4,6 +4,7 @@
 #include "refuellings/refuelling_chart.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -104,10 +105,13 @@ void drawTable(QPainter& p, const QRectF& area, const SideRefuellings& side)
 
 QStringList RefuellingPageHeader(const RefuellingReport& report)
 {
-    return {QStringLiteral("Mavik - Lumo 05     Betankungen"),
-            QStringLiteral("Tankstelle: %1").arg(report.stationName),
-            QStringLiteral("Geräte-Id: %1").arg(report.identification),
-            QStringLiteral("Gelesen am: %1").arg(report.readAt.isValid() ? FormatTimeDe(report.readAt) : QString())};
+    // In the language in use, as the window it is a page of.
+    const auto text = [](const char* german) { return QCoreApplication::translate("lumo::Refuellings", german); };
+    return {text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Mavik - Lumo 05     Betankungen")),
+            text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Tankstelle: %1")).arg(report.stationName),
+            text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Geräte-Id: %1")).arg(report.identification),
+            text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Gelesen am: %1"))
+                .arg(report.readAt.isValid() ? FormatTimeDe(report.readAt) : QString())};
 }
 
 void DrawRefuellingPage(QPainter& p, const QSize& page, const RefuellingReport& report)

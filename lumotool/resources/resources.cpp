@@ -1,5 +1,6 @@
 #include "resources/resources.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
 
@@ -55,7 +56,7 @@ QIcon ResourceIcon(int id)
 QString ResourceString(int id)
 {
     switch (id) {
-    case kStringAboutBox: return QStringLiteral("Inf&o über Mavik_Gardo...");
+    case kStringAboutBox: return QCoreApplication::translate("lumo::Resources", "Inf&o über Mavik_Gardo...");
     default: return {};
     }
 }

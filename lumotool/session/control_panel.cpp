@@ -143,7 +143,7 @@ int32_t ControlPanel::SendCalibration(Side side, uint32_t petrol, uint32_t gas, 
     CalibrationOutcome& result = outcome ? *outcome : unused;
     const auto bytes = EncodeCalibrationPair(petrol, gas);
     result = CalibrationOutcome::NotStopped;
-    if (!question(QStringLiteral("Gerät stoppen?"))) return 0;
+    if (!question(tr("Gerät stoppen?"))) return 0;
     result = CalibrationOutcome::Failed;
     talking(true);
     int32_t s = link_.StopDevice();
@@ -158,7 +158,7 @@ int32_t ControlPanel::SendCalibration(Side side, uint32_t petrol, uint32_t gas, 
     }
     talking(false);
     if (s != 0) return s;
-    if (!question(QStringLiteral("Gerät starten?"))) {
+    if (!question(tr("Gerät starten?"))) {
         result = CalibrationOutcome::LeftStopped;
         return 0;
     }

@@ -12,6 +12,7 @@
 #include "core/device_map.h"
 #include "session/reads.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QString>
 #include <QTime>
@@ -55,6 +56,8 @@ std::array<uint8_t, 7> MergeClock(ClockChange change, const ClockValue& fresh, i
                                   const QDate& fieldDate, const QTime& fieldTime);
 
 class ControlPanel {
+    Q_DECLARE_TR_FUNCTIONS(lumo::ControlPanel)
+
 public:
     explicit ControlPanel(DeviceLink& link) : link_(link) {}
 

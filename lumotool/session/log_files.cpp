@@ -1,6 +1,7 @@
 #include "session/log_files.h"
 
 #include "core/device_link.h"
+#include "core/language.h"
 #include "core/safe_file.h"
 #include "core/ui_seam.h"
 #include "records/station_database.h"
@@ -17,9 +18,10 @@
 
 namespace lumo {
 
-const QString kLineDeadText = QStringLiteral(
+const QString kLineDeadText = QStringLiteral(QT_TRANSLATE_NOOP(
+    "lumo::LogWriter",
     "Timeout-Fehler, es wurde kein Zeichen empfangen!\n"
-    "Die Steuerung antwortet nicht mehr, das Erstellen der Log-Dateien wurde abgebrochen.");
+    "Die Steuerung antwortet nicht mehr, das Erstellen der Log-Dateien wurde abgebrochen."));
 
 namespace {
 
@@ -218,8 +220,8 @@ bool writeSide(const LogFileValues& values, const QString& path, const LogWriteH
         // Written now, the file would hold little more than "?" cells in
         // place of the older file's refuellings.
         Message message;
-        message.text = kLineDeadText;
-        message.caption = QStringLiteral("Kommunikations-Fehler");
+        message.text = Translated("lumo::LogWriter", kLineDeadText);
+        message.caption = DeviceLink::CommErrorCaption();
         message.icon = MsgIcon::Stop;
         message.modality = Modality::Application;
         ui().showMessage(message);

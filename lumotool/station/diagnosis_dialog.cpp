@@ -57,7 +57,7 @@ DiagnosisDialog::DiagnosisDialog(const QString& databaseDir, QWidget* parent)
     : QDialog(parent), record_(databaseDir)
 {
     setObjectName(QStringLiteral("DiagnosisDialog"));
-    setWindowTitle(QStringLiteral("Mavik - Lumo 05     Diagnose"));
+    setWindowTitle(tr("Mavik - Lumo 05     Diagnose"));
 
     buildControls();
 }
@@ -70,22 +70,22 @@ DiagnosisDialog::~DiagnosisDialog()
 void DiagnosisDialog::buildControls()
 {
     // Identification number.
-    auto* identLabel = new QLabel(QStringLiteral("Identnummer:"), this);
+    auto* identLabel = new QLabel(tr("Identnummer:"), this);
     ident_ = valueEdit(this);
-    TagControl(ident_, kIdIdent, QStringLiteral("ident"), QStringLiteral("Identnummer"));
+    TagControl(ident_, kIdIdent, QStringLiteral("ident"), tr("Identnummer"));
     identLabel->setBuddy(ident_);
 
     // Side.
-    auto* left = new QRadioButton(QStringLiteral("Linke Zapfsäule"), this);
-    TagControl(left, kIdLeft, QStringLiteral("sideLeft"), QStringLiteral("Linke Zapfsäule"));
-    auto* right = new QRadioButton(QStringLiteral("Rechte Zapfsäule"), this);
-    TagControl(right, kIdRight, QStringLiteral("sideRight"), QStringLiteral("Rechte Zapfsäule"));
+    auto* left = new QRadioButton(tr("Linke Zapfsäule"), this);
+    TagControl(left, kIdLeft, QStringLiteral("sideLeft"), tr("Linke Zapfsäule"));
+    auto* right = new QRadioButton(tr("Rechte Zapfsäule"), this);
+    TagControl(right, kIdRight, QStringLiteral("sideRight"), tr("Rechte Zapfsäule"));
     sides_ = new QButtonGroup(this);
     sides_->addButton(left, 0);
     sides_->addButton(right, 1);
 
     // Refuelling 1 to 14.
-    auto* refuellingBox = new QGroupBox(QStringLiteral("Tankung"), this);
+    auto* refuellingBox = new QGroupBox(tr("Tankung"), this);
     refuellingBox->setObjectName(QStringLiteral("refuellingGroup"));
     refuellings_ = new QButtonGroup(this);
     auto* refuellingGrid = new QGridLayout(refuellingBox);
@@ -95,19 +95,19 @@ void DiagnosisDialog::buildControls()
         const QString caption = n < 10 ? QStringLiteral("  %1").arg(n) : QString::number(n);
         auto* r = new QRadioButton(caption, refuellingBox);
         TagControl(r, kIdRefuellingFirst + n - 1, QStringLiteral("refuelling%1").arg(n),
-            QStringLiteral("Tankung %1").arg(n));
+            tr("Tankung %1").arg(n));
         refuellings_->addButton(r, n - 1);
         refuellingGrid->addWidget(r, (n - 1) / 7, (n - 1) % 7);
         refuellingButtons.append(r);
     }
 
     // Time and date.
-    auto* whenBox = new QGroupBox(QStringLiteral("Uhrzeit / Datum"), this);
+    auto* whenBox = new QGroupBox(tr("Uhrzeit / Datum"), this);
     whenBox->setObjectName(QStringLiteral("timeDateGroup"));
     time_ = valueEdit(whenBox);
-    TagControl(time_, kIdTime, QStringLiteral("time"), QStringLiteral("Uhrzeit"));
+    TagControl(time_, kIdTime, QStringLiteral("time"), tr("Uhrzeit"));
     date_ = valueEdit(whenBox);
-    TagControl(date_, kIdDate, QStringLiteral("date"), QStringLiteral("Datum"));
+    TagControl(date_, kIdDate, QStringLiteral("date"), tr("Datum"));
     {
         auto* l = new QHBoxLayout(whenBox);
         l->addWidget(time_);
@@ -115,15 +115,15 @@ void DiagnosisDialog::buildControls()
     }
 
     // Volumes.
-    auto* volumeBox = new QGroupBox(QStringLiteral("Istwerte"), this);
+    auto* volumeBox = new QGroupBox(tr("Istwerte"), this);
     volumeBox->setObjectName(QStringLiteral("volumeGroup"));
-    auto* liquidLabel = new QLabel(QStringLiteral("Flüssigkeitszähler:"), volumeBox);
+    auto* liquidLabel = new QLabel(tr("Flüssigkeitszähler:"), volumeBox);
     liquid_ = valueEdit(volumeBox);
-    TagControl(liquid_, kIdLiquid, QStringLiteral("liquid"), QStringLiteral("Flüssigkeitszähler"));
+    TagControl(liquid_, kIdLiquid, QStringLiteral("liquid"), tr("Flüssigkeitszähler"));
     liquidLabel->setBuddy(liquid_);
-    auto* gasLabel = new QLabel(QStringLiteral("Gaszähler:"), volumeBox);
+    auto* gasLabel = new QLabel(tr("Gaszähler:"), volumeBox);
     gas_ = valueEdit(volumeBox);
-    TagControl(gas_, kIdGas, QStringLiteral("gas"), QStringLiteral("Gaszähler"));
+    TagControl(gas_, kIdGas, QStringLiteral("gas"), tr("Gaszähler"));
     gasLabel->setBuddy(gas_);
     {
         auto* g = new QGridLayout(volumeBox);
@@ -136,27 +136,27 @@ void DiagnosisDialog::buildControls()
     }
 
     // Fault rate.
-    auto* rateLabel = new QLabel(QStringLiteral("Fehlerquote:"), this);
+    auto* rateLabel = new QLabel(tr("Fehlerquote:"), this);
     faultRate_ = valueEdit(this);
-    TagControl(faultRate_, kIdFaultRate, QStringLiteral("faultRate"), QStringLiteral("Fehlerquote"));
+    TagControl(faultRate_, kIdFaultRate, QStringLiteral("faultRate"), tr("Fehlerquote"));
     rateLabel->setBuddy(faultRate_);
     auto* rateUnit = new QLabel(QStringLiteral("%"), this);
 
     // Sensor lamps: green and red lie on top of each other; the refresh
     // shows one of them. Until then all four show, as created.
     gasGreen_ = lamp(this, kIconGreenLamp);
-    TagControl(gasGreen_, kIdGasGreen, QStringLiteral("gasLampGreen"), QStringLiteral("Gas-Geber grün"));
+    TagControl(gasGreen_, kIdGasGreen, QStringLiteral("gasLampGreen"), tr("Gas-Geber grün"));
     gasRed_ = lamp(this, kIconRedLamp);
-    TagControl(gasRed_, kIdGasRed, QStringLiteral("gasLampRed"), QStringLiteral("Gas-Geber rot"));
+    TagControl(gasRed_, kIdGasRed, QStringLiteral("gasLampRed"), tr("Gas-Geber rot"));
     petrolGreen_ = lamp(this, kIconGreenLamp);
-    TagControl(petrolGreen_, kIdPetrolGreen, QStringLiteral("petrolLampGreen"), QStringLiteral("Benzin-Geber grün"));
+    TagControl(petrolGreen_, kIdPetrolGreen, QStringLiteral("petrolLampGreen"), tr("Benzin-Geber grün"));
     petrolRed_ = lamp(this, kIconRedLamp);
-    TagControl(petrolRed_, kIdPetrolRed, QStringLiteral("petrolLampRed"), QStringLiteral("Benzin-Geber rot"));
+    TagControl(petrolRed_, kIdPetrolRed, QStringLiteral("petrolLampRed"), tr("Benzin-Geber rot"));
     auto* lampGrid = new QGridLayout;
-    lampGrid->addWidget(new QLabel(QStringLiteral("Gas-Geber"), this), 0, 0);
+    lampGrid->addWidget(new QLabel(tr("Gas-Geber"), this), 0, 0);
     lampGrid->addWidget(gasGreen_, 0, 1);
     lampGrid->addWidget(gasRed_, 0, 1);
-    lampGrid->addWidget(new QLabel(QStringLiteral("Benzin-Geber"), this), 1, 0);
+    lampGrid->addWidget(new QLabel(tr("Benzin-Geber"), this), 1, 0);
     lampGrid->addWidget(petrolGreen_, 1, 1);
     lampGrid->addWidget(petrolRed_, 1, 1);
 
@@ -167,17 +167,17 @@ void DiagnosisDialog::buildControls()
     diagnosis_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     diagnosis_->setTabChangesFocus(true);
     diagnosis_->setMinimumHeight(110);
-    TagControl(diagnosis_, kIdDiagnosis, QStringLiteral("diagnosis"), QStringLiteral("Diagnose"));
+    TagControl(diagnosis_, kIdDiagnosis, QStringLiteral("diagnosis"), tr("Diagnose"));
 
     auto* separator = new QFrame(this);
     separator->setObjectName(QStringLiteral("separator"));
     separator->setFrameShape(QFrame::HLine);
     separator->setFrameShadow(QFrame::Sunken);
 
-    cyclicBox_ = new QCheckBox(QStringLiteral("Zyklisch aktualisieren"), this);
-    TagControl(cyclicBox_, kIdCyclic, QStringLiteral("cyclic"), QStringLiteral("Zyklisch aktualisieren"));
-    closeButton_ = new QPushButton(QStringLiteral("Schliessen"), this);
-    TagControl(closeButton_, kIdClose, QStringLiteral("close"), QStringLiteral("Schliessen"));
+    cyclicBox_ = new QCheckBox(tr("Zyklisch aktualisieren"), this);
+    TagControl(cyclicBox_, kIdCyclic, QStringLiteral("cyclic"), tr("Zyklisch aktualisieren"));
+    closeButton_ = new QPushButton(tr("Schliessen"), this);
+    TagControl(closeButton_, kIdClose, QStringLiteral("close"), tr("Schliessen"));
     closeButton_->setDefault(true);
 
     // Layout.

@@ -5,6 +5,7 @@
 #include "core/device_link.h"
 #include "widgets/data_exchange.h"
 #include "core/device_map.h"
+#include "core/language.h"
 #include "core/ui_seam.h"
 #include "resources/resources.h"
 #include "session/reads.h"
@@ -25,7 +26,7 @@
 
 namespace lumo {
 
-const QString PumpParamDialog::kTitle = QStringLiteral("Mavik - Lumo 05     Anzeige Säulenparameter");
+const QString PumpParamDialog::kTitle = QStringLiteral(QT_TRANSLATE_NOOP("lumo::PumpParamDialog", "Mavik - Lumo 05     Anzeige Säulenparameter"));
 
 namespace {
 
@@ -54,7 +55,7 @@ PumpParamDialog::PumpParamDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("PumpParamDialog"));
     setProperty("dialogResource", kDialogResource);
-    setWindowTitle(kTitle);
+    setWindowTitle(Translated("lumo::PumpParamDialog", kTitle));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     buildControls();
@@ -67,30 +68,30 @@ void PumpParamDialog::buildControls()
 {
     // Identification number, read-only.
     auto* identRow = new QGridLayout;
-    ident_ = addEdit(this, identRow, 0, QStringLiteral("Identnummer:"), kIdIdent, "ident");
+    ident_ = addEdit(this, identRow, 0, tr("Identnummer:"), kIdIdent, "ident");
     ident_->setReadOnly(true);
 
-    auto* addressBox = new QGroupBox(QStringLiteral("Adresse"), this);
+    auto* addressBox = new QGroupBox(tr("Adresse"), this);
     addressBox->setObjectName(QStringLiteral("addressGroup"));
     auto* address = new QGridLayout(addressBox);
-    tankstelle_ = addEdit(addressBox, address, 0, QStringLiteral("Tankstelle:"), kIdTankstelle, "tankstelle");
-    strasse_ = addEdit(addressBox, address, 1, QStringLiteral("Straße:"), kIdStrasse, "strasse");
-    plz_ = addEdit(addressBox, address, 2, QStringLiteral("PLZ:"), kIdPlz, "plz");
-    ort_ = addEdit(addressBox, address, 3, QStringLiteral("Ort:"), kIdOrt, "ort");
+    tankstelle_ = addEdit(addressBox, address, 0, tr("Tankstelle:"), kIdTankstelle, "tankstelle");
+    strasse_ = addEdit(addressBox, address, 1, tr("Straße:"), kIdStrasse, "strasse");
+    plz_ = addEdit(addressBox, address, 2, tr("PLZ:"), kIdPlz, "plz");
+    ort_ = addEdit(addressBox, address, 3, tr("Ort:"), kIdOrt, "ort");
 
-    auto* pumpBox = new QGroupBox(QStringLiteral("Zapfsäule"), this);
+    auto* pumpBox = new QGroupBox(tr("Zapfsäule"), this);
     pumpBox->setObjectName(QStringLiteral("pumpGroup"));
     auto* pump = new QGridLayout(pumpBox);
-    zsMarke_ = addEdit(pumpBox, pump, 0, QStringLiteral("Marke:"), kIdZsMarke, "zsMarke");
-    zsType_ = addEdit(pumpBox, pump, 1, QStringLiteral("Typ:"), kIdZsType, "zsType");
-    zsBj_ = addEdit(pumpBox, pump, 2, QStringLiteral("Baujahr:"), kIdZsBj, "zsBj");
+    zsMarke_ = addEdit(pumpBox, pump, 0, tr("Marke:"), kIdZsMarke, "zsMarke");
+    zsType_ = addEdit(pumpBox, pump, 1, tr("Typ:"), kIdZsType, "zsType");
+    zsBj_ = addEdit(pumpBox, pump, 2, tr("Baujahr:"), kIdZsBj, "zsBj");
 
     // Diagnosis type: two radio buttons, neither selected at the start.
-    auto* diagLabel = new QLabel(QStringLiteral("Diagnose:"), this);
+    auto* diagLabel = new QLabel(tr("Diagnose:"), this);
     diag1_ = new QRadioButton(QStringLiteral("1"), this);
-    TagControl(diag1_, kIdDiag1, "diag1", QStringLiteral("Diagnose 1"));
+    TagControl(diag1_, kIdDiag1, "diag1", tr("Diagnose 1"));
     diag2_ = new QRadioButton(QStringLiteral("2"), this);
-    TagControl(diag2_, kIdDiag2, "diag2", QStringLiteral("Diagnose 2"));
+    TagControl(diag2_, kIdDiag2, "diag2", tr("Diagnose 2"));
     diagLabel->setBuddy(diag1_);
     auto* diagRow = new QHBoxLayout;
     diagRow->addWidget(diag1_);
@@ -102,16 +103,16 @@ void PumpParamDialog::buildControls()
     auto* numbers = new QGridLayout;
     numbers->addWidget(diagLabel, 0, 0);
     numbers->addLayout(diagRow, 0, 1);
-    lZsNr_ = addEdit(this, numbers, 1, QStringLiteral("Linke ZS-Nr.:"), kIdLZsNr, "lZsNr");
-    rZsNr_ = addEdit(this, numbers, 2, QStringLiteral("Rechte ZS-Nr.:"), kIdRZsNr, "rZsNr");
+    lZsNr_ = addEdit(this, numbers, 1, tr("Linke ZS-Nr.:"), kIdLZsNr, "lZsNr");
+    rZsNr_ = addEdit(this, numbers, 2, tr("Rechte ZS-Nr.:"), kIdRZsNr, "rZsNr");
 
     auto* line = new QFrame(this);
     line->setObjectName(QStringLiteral("separator"));
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
 
-    okButton_ = new QPushButton(QStringLiteral("Schliessen"), this);
-    TagControl(okButton_, kIdOk, "close", QStringLiteral("Schliessen"));
+    okButton_ = new QPushButton(tr("Schliessen"), this);
+    TagControl(okButton_, kIdOk, "close", tr("Schliessen"));
     okButton_->setDefault(true);
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
@@ -259,10 +260,10 @@ void PumpParamDialog::OnOK()
         // Changing it could damage the records behind it; the user is told
         // once, instead of the dialog closing as if it had saved.
         Message message;
-        message.text = QStringLiteral("Der Eintrag \u201EID-Nummer=%1\u201C in der Datei \u201E%2\u201C ist "
-                                      "besch\u00E4digt (\u201EDiag-Typ=\u201C oder \u201E]\u201C fehlt). "
-                                      "Er kann erst ge\u00E4ndert werden, wenn sein Text repariert ist; "
-                                      "die \u00C4nderungen wurden nicht gespeichert.")
+        message.text = tr("Der Eintrag „ID-Nummer=%1“ in der Datei „%2“ ist "
+                          "beschädigt („Diag-Typ=“ oder „]“ fehlt). "
+                          "Er kann erst geändert werden, wenn sein Text repariert ist; "
+                          "die Änderungen wurden nicht gespeichert.")
                            .arg(values_.ident, QDir::toNativeSeparators(filePath));
         message.caption = kNoticeCaption;
         message.icon = MsgIcon::Warning;

@@ -2,6 +2,7 @@
 
 #include "core/ui_seam.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 
 namespace lumo {
@@ -17,7 +18,7 @@ bool ParseNumber(const QString& text, qint64 min, qint64 max, qint64* out)
 
 QString RangeMessageText(qint64 min, qint64 max)
 {
-    return QStringLiteral("Bitte geben Sie eine ganze Zahl zwischen %1 und %2 ein.").arg(min).arg(max);
+    return QCoreApplication::translate("lumo::DataExchange", "Bitte geben Sie eine ganze Zahl zwischen %1 und %2 ein.").arg(min).arg(max);
 }
 
 void ShowRangeMessage(QWidget* parent, qint64 min, qint64 max)

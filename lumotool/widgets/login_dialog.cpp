@@ -18,25 +18,25 @@ namespace lumo {
 LoginDialog::LoginDialog(QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Mavik - Lumo 05    Anmeldung"));
+    setWindowTitle(tr("Mavik - Lumo 05    Anmeldung"));
     setWindowIcon(QApplication::windowIcon());
 
-    auto* userLabel = TagControl(new QLabel(QStringLiteral("Benutzer:"), this), kIdStatic, "userLabel",
-                            QStringLiteral("Benutzer:"));
-    userEdit_ = TagControl(new QLineEdit(this), kIdUser, "userEdit", QStringLiteral("Benutzer"));
+    auto* userLabel = TagControl(new QLabel(tr("Benutzer:"), this), kIdStatic, "userLabel",
+                            tr("Benutzer:"));
+    userEdit_ = TagControl(new QLineEdit(this), kIdUser, "userEdit", tr("Benutzer"));
     userLabel->setBuddy(userEdit_);
 
-    auto* passwordLabel = TagControl(new QLabel(QStringLiteral("Passwort:"), this), kIdStatic, "passwordLabel",
-                                QStringLiteral("Passwort:"));
-    passwordEdit_ = TagControl(new QLineEdit(this), kIdPassword, "passwordEdit", QStringLiteral("Passwort"));
+    auto* passwordLabel = TagControl(new QLabel(tr("Passwort:"), this), kIdStatic, "passwordLabel",
+                                tr("Passwort:"));
+    passwordEdit_ = TagControl(new QLineEdit(this), kIdPassword, "passwordEdit", tr("Passwort"));
     passwordEdit_->setEchoMode(QLineEdit::Password);
     passwordEdit_->setMaxLength(kPasswordLength);
     passwordLabel->setBuddy(passwordEdit_);
 
-    cancelButton_ = TagControl(new QPushButton(QStringLiteral("Abbrechen"), this), kIdCancel, "cancelButton",
-                          QStringLiteral("Abbrechen"));
+    cancelButton_ = TagControl(new QPushButton(tr("Abbrechen"), this), kIdCancel, "cancelButton",
+                          tr("Abbrechen"));
     cancelButton_->setAutoDefault(false);
-    okButton_ = TagControl(new QPushButton(QStringLiteral("OK"), this), kIdOk, "okButton", QStringLiteral("OK"));
+    okButton_ = TagControl(new QPushButton(tr("OK"), this), kIdOk, "okButton", tr("OK"));
     okButton_->setDefault(true);
 
     auto* fields = new QGridLayout;
@@ -78,8 +78,8 @@ void LoginDialog::accept()
     takeEntries();
     if (user_.isEmpty()) {
         Message m;
-        m.text = QStringLiteral("Keinen Benutzernamen eingegeben!");
-        m.caption = QStringLiteral("Eingabe-Fehler");
+        m.text = tr("Keinen Benutzernamen eingegeben!");
+        m.caption = tr("Eingabe-Fehler");
         m.icon = MsgIcon::Stop;
         m.parent = this;
         ui().showMessage(m);
@@ -94,8 +94,8 @@ void LoginDialog::accept()
     // program ends once it is closed.
     QDialog::reject();
     Message m;
-    m.text = QStringLiteral("Paßwort ungültig!");
-    m.caption = QStringLiteral("Passworteingabe");
+    m.text = tr("Paßwort ungültig!");
+    m.caption = tr("Passworteingabe");
     m.icon = MsgIcon::Stop;
     m.modality = Modality::Application;
     ui().showMessage(m);

@@ -1,5 +1,6 @@
 #include "widgets/print_job.h"
 
+#include "core/language.h"
 #include "core/ui_seam.h"
 
 #include <QPainter>
@@ -80,8 +81,8 @@ PrinterSeam* g_installed = nullptr;
 void showPrintError(QWidget* owner, const QString& text, MsgIcon icon)
 {
     Message m;
-    m.text = text;
-    m.caption = kPrintErrorCaption;
+    m.text = Translated("lumo::PrintJob", text);
+    m.caption = Translated("lumo::PrintJob", kPrintErrorCaption);
     m.icon = icon;
     m.buttons = MsgButtons::Ok;
     m.parent = owner;

@@ -21,11 +21,11 @@ class QWidget;
 namespace lumo {
 
 // Caption of every box of the print job.
-inline const QString kPrintErrorCaption = QStringLiteral("Fehler");
-inline const QString kTextNoPrintMemory = QStringLiteral("Kein Druckspeicher vorhanden!");
-inline const QString kTextNoPrinter = QStringLiteral("Kein Drucker gefunden!");
-inline const QString kTextCannotPrint = QStringLiteral("Ausdruck nicht möglich!");
-inline const QString kTextNoPrinterDc = QStringLiteral("Kein Printer-DC!");
+inline const QString kPrintErrorCaption = QStringLiteral(QT_TRANSLATE_NOOP("lumo::PrintJob", "Fehler"));
+inline const QString kTextNoPrintMemory = QStringLiteral(QT_TRANSLATE_NOOP("lumo::PrintJob", "Kein Druckspeicher vorhanden!"));
+inline const QString kTextNoPrinter = QStringLiteral(QT_TRANSLATE_NOOP("lumo::PrintJob", "Kein Drucker gefunden!"));
+inline const QString kTextCannotPrint = QStringLiteral(QT_TRANSLATE_NOOP("lumo::PrintJob", "Ausdruck nicht möglich!"));
+inline const QString kTextNoPrinterDc = QStringLiteral(QT_TRANSLATE_NOOP("lumo::PrintJob", "Kein Printer-DC!"));
 
 // One opened printer. Destroying it closes the printer and releases its
 // drawing surface (and ends a document left open).

@@ -2,6 +2,7 @@
 
 #include "widgets/title_width.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -39,8 +40,8 @@ public:
             box.setDefaultButton(QMessageBox::Yes);
             box.setEscapeButton(QMessageBox::No);
             // German captions whether or not a Qt translation is installed.
-            box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ja"));
-            box.button(QMessageBox::No)->setText(QStringLiteral("&Nein"));
+            box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("lumo::UiSeam", "&Ja"));
+            box.button(QMessageBox::No)->setText(QCoreApplication::translate("lumo::UiSeam", "&Nein"));
         } else {
             box.setStandardButtons(QMessageBox::Ok);
             box.setDefaultButton(QMessageBox::Ok);

@@ -1,5 +1,6 @@
 #include "widgets/single_instance.h"
 
+#include "core/language.h"
 #include "core/ui_seam.h"
 
 #include <QApplication>
@@ -229,7 +230,7 @@ QObject* SingleInstance::listen(QWidget* mainDialog)
 void SingleInstance::ShowRefusal()
 {
     Message m;
-    m.text = kRefusalText;
+    m.text = Translated("lumo::SingleInstance", kRefusalText);
     m.caption = QCoreApplication::applicationName();
     m.icon = MsgIcon::None;
     m.buttons = MsgButtons::Ok;

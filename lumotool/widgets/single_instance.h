@@ -22,7 +22,7 @@ class SingleInstance {
 public:
     static inline const QString kName = QStringLiteral("Mavik_Lumo 05");
     static inline const QString kRefusalText =
-        QStringLiteral("Die Software kann nicht mehrmals gestartet werden.");
+        QStringLiteral(QT_TRANSLATE_NOOP("lumo::SingleInstance", "Die Software kann nicht mehrmals gestartet werden."));
     static constexpr int kAttempts = 8;
     static constexpr int kRetryDelayMs = 500;
     // How long a knock waits for the running instance to answer.

@@ -28,16 +28,16 @@ QString TraceControl::TargetText()
 {
     const QString target = Target();
     if (target.isEmpty())
-        return QStringLiteral("Schnittstellen-Mitschnitt: aus");
+        return tr("Schnittstellen-Mitschnitt: aus");
     if (target == QLatin1String("-"))
-        return QStringLiteral("Schnittstellen-Mitschnitt: Standardfehlerausgabe");
-    return QStringLiteral("Schnittstellen-Mitschnitt: %1").arg(QDir::toNativeSeparators(target));
+        return tr("Schnittstellen-Mitschnitt: Standardfehlerausgabe");
+    return tr("Schnittstellen-Mitschnitt: %1").arg(QDir::toNativeSeparators(target));
 }
 
 QString TraceControl::ActionText()
 {
-    return Target().isEmpty() ? QStringLiteral("Schnittstellen-Mitschnitt starten...")
-                              : QStringLiteral("Schnittstellen-Mitschnitt beenden");
+    return Target().isEmpty() ? tr("Schnittstellen-Mitschnitt starten...")
+                              : tr("Schnittstellen-Mitschnitt beenden");
 }
 
 QString TraceControl::OpenPort()
@@ -70,8 +70,8 @@ bool TraceControl::Toggle(QWidget* parent)
     }
     const QString suggestion = QDir::home().filePath(
         QStringLiteral("Mitschnitt_%1.txt").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"))));
-    const QString file = ui().chooseSaveFile(QStringLiteral("Schnittstellen-Mitschnitt speichern unter"), suggestion,
-                                             QStringLiteral("Textdateien (*.txt);;Alle Dateien (*)"), parent);
+    const QString file = ui().chooseSaveFile(tr("Schnittstellen-Mitschnitt speichern unter"), suggestion,
+                                             tr("Textdateien (*.txt);;Alle Dateien (*)"), parent);
     if (file.isEmpty())
         return false;
     SetTarget(QFileInfo(file).absoluteFilePath(), OpenPort());

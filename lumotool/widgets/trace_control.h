@@ -9,6 +9,7 @@
 // opens; everything here reads the current target from it.
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 class QAction;
@@ -17,6 +18,8 @@ class QWidget;
 namespace lumo {
 
 class TraceControl {
+    Q_DECLARE_TR_FUNCTIONS(lumo::TraceControl)
+
 public:
     // The target SERLINK_TRACE names: a file, "-" for standard error, empty
     // when no trace is written.
