@@ -34,7 +34,9 @@ configure_file(${LUMO_I18N_DIR}/lumotool_i18n.qrc.in ${LUMO_I18N_DIR}/lumotool_i
 set(LUMO_I18N_CPP ${LUMO_I18N_DIR}/qrc_lumotool_i18n.cpp)
 add_custom_command(
   OUTPUT ${LUMO_I18N_CPP}
-  COMMAND Qt6::rcc --name lumotool_i18n -o ${LUMO_I18N_CPP} ${LUMO_I18N_DIR}/lumotool_i18n.qrc
+  # zlib, not zstd: a cross build runs the host's rcc, and a target Qt built
+  # without zstd cannot read what it compresses (as AUTORCC knows by itself).
+  COMMAND Qt6::rcc --no-zstd --name lumotool_i18n -o ${LUMO_I18N_CPP} ${LUMO_I18N_DIR}/lumotool_i18n.qrc
   DEPENDS ${LUMO_QM_FILES} ${LUMO_I18N_DIR}/lumotool_i18n.qrc
   WORKING_DIRECTORY ${LUMO_I18N_DIR}
   COMMENT "Embedding the translation catalogues"

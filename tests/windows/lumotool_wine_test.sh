@@ -350,6 +350,16 @@ cmd_ports() {
   sed 's/^/  Wine'"'"'s own: /' "$work/wine.out"
   grep -q '^list=' "$work/wine.out" || fail "no list from Wine's device manager"
   echo "ok: the port list names COM ports with friendly name, maker and USB serial number"
+
+  # The Windows build carries the English catalogue: the display language
+  # chooses (Wine's follows LANG), --language overrides it.
+  local en de
+  en=$(cd "$dist" && LANG=en_US.UTF-8 timeout 60 "$LUMO_WINE" gardoctl.exe --port COM9 --wait 100 ident 2>&1) || true
+  de=$(cd "$dist" && LANG=en_US.UTF-8 timeout 60 "$LUMO_WINE" gardoctl.exe --language de --port COM9 --wait 100 ident \
+    2>&1) || true
+  [[ $en == *"Device COM9 does not exist."* ]] || fail "no English message under an English Windows: $en"
+  [[ $de == *"COM9 ist nicht vorhanden."* ]] || fail "--language de did not choose German: $de"
+  echo "ok: the messages in Windows' display language, or in the one --language names"
 }
 
 main() {
