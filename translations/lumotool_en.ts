@@ -379,7 +379,7 @@ The log files are being created.</translation>
     </message>
 </context>
 <context>
-    <name>lumo::LogWriter</name>
+    <name>lumo::LogFiles</name>
     <message>
         <source>Timeout-Fehler, es wurde kein Zeichen empfangen!
 Die Steuerung antwortet nicht mehr, das Erstellen der Log-Dateien wurde abgebrochen.</source>

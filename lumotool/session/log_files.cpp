@@ -19,7 +19,7 @@
 namespace lumo {
 
 const QString kLineDeadText = QStringLiteral(QT_TRANSLATE_NOOP(
-    "lumo::LogWriter",
+    "lumo::LogFiles",
     "Timeout-Fehler, es wurde kein Zeichen empfangen!\n"
     "Die Steuerung antwortet nicht mehr, das Erstellen der Log-Dateien wurde abgebrochen."));
 
@@ -220,7 +220,7 @@ bool writeSide(const LogFileValues& values, const QString& path, const LogWriteH
         // Written now, the file would hold little more than "?" cells in
         // place of the older file's refuellings.
         Message message;
-        message.text = Translated("lumo::LogWriter", kLineDeadText);
+        message.text = Translated("lumo::LogFiles", kLineDeadText);
         message.caption = DeviceLink::CommErrorCaption();
         message.icon = MsgIcon::Stop;
         message.modality = Modality::Application;
