@@ -428,8 +428,8 @@ void StationDatabase::writeInPlace() {
     QDir().mkpath(QFileInfo(copy).absolutePath());
     if (!WriteWholeFile(copy, old, error)) {
         ShowNotice(tr("Die Stationsdatei „%1“ wurde nicht geändert: ihr Ordner ist "
-                                  "schreibgeschützt, und es ließ sich keine Kopie der alten Datei "
-                                  "anlegen („%2“: %3).")
+                      "schreibgeschützt, und es ließ sich keine Kopie der alten Datei "
+                      "anlegen („%2“: %3).")
                        .arg(QDir::toNativeSeparators(filePath_), QDir::toNativeSeparators(copy), error),
                    MsgIcon::Stop);
         return;
@@ -445,8 +445,8 @@ void StationDatabase::writeInPlace() {
         return;
     }
     ShowNotice(tr("Die Stationsdatei „%1“ ließ sich nicht schreiben (%2) und nicht "
-                              "wiederherstellen (%3). Die alte Datei liegt in „%4“ und wird beim "
-                              "nächsten Start zurückgeschrieben.")
+                  "wiederherstellen (%3). Die alte Datei liegt in „%4“ und wird beim "
+                  "nächsten Start zurückgeschrieben.")
                    .arg(QDir::toNativeSeparators(filePath_), error, restoreError, QDir::toNativeSeparators(copy)),
                MsgIcon::Stop);
 }
@@ -474,16 +474,16 @@ bool StationDatabase::RecoverInPlaceWrite(const QString& filePath) {
     QString error;
     if (!WriteInto(filePath, old, error)) {
         ShowNotice(tr("Die Stationsdatei „%1“ ist nach einem abgebrochenen Speichern "
-                                  "unvollständig und ließ sich nicht aus der Kopie „%2“ "
-                                  "wiederherstellen: %3")
+                      "unvollständig und ließ sich nicht aus der Kopie „%2“ "
+                      "wiederherstellen: %3")
                        .arg(QDir::toNativeSeparators(filePath), QDir::toNativeSeparators(copyPath), error),
                    MsgIcon::Stop);
         return true;
     }
     QFile::remove(copyPath);
     ShowNotice(tr("Die Stationsdatei „%1“ war nach einem abgebrochenen Speichern "
-                              "unvollständig (%2 statt %3 Bytes); sie wurde aus der Kopie „%4“ "
-                              "wiederhergestellt.")
+                  "unvollständig (%2 statt %3 Bytes); sie wurde aus der Kopie „%4“ "
+                  "wiederhergestellt.")
                    .arg(QDir::toNativeSeparators(filePath))
                    .arg(now.size())
                    .arg(old.size())

@@ -75,7 +75,9 @@ ChartModel BuildChartModel(const SideRefuellings& side)
         b.ratioText = FormatPercentDe(b.ratioPercent);
         b.mark = markOf(b.position);
         b.volumeText = FormatLitresDe(row.liquidMl);
-        b.toolTip = text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Nr. %1: %2, %3")).arg(row.row).arg(FormatTimeDe(*row.time), b.ratioText);
+        b.toolTip = text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Nr. %1: %2, %3"))
+                        .arg(row.row)
+                        .arg(FormatTimeDe(*row.time), b.ratioText);
         if (b.position == BandPosition::Above || b.position == BandPosition::Below) ++outside;
         highest = std::max(highest, b.ratioPercent);
         m.bars << b;
@@ -86,13 +88,15 @@ ChartModel BuildChartModel(const SideRefuellings& side)
     for (ChartBar& b : m.bars) b.clipped = b.ratioPercent > m.axisMax;
 
     if (m.bars.isEmpty())
-        m.summary = text(QT_TRANSLATE_NOOP("lumo::Refuellings", "%1: keine Betankung aufgezeichnet.")).arg(sideTitle(side.side));
+        m.summary =
+            text(QT_TRANSLATE_NOOP("lumo::Refuellings", "%1: keine Betankung aufgezeichnet.")).arg(sideTitle(side.side));
     else if (!side.threshold)
         m.summary = text(QT_TRANSLATE_NOOP("lumo::Refuellings", "%1: %2 Betankungen, Fehlerschwelle nicht gelesen."))
                         .arg(sideTitle(side.side))
                         .arg(m.bars.size());
     else
-        m.summary = text(QT_TRANSLATE_NOOP("lumo::Refuellings", "%1: %2 Betankungen, davon %3 außerhalb von 100 % ± %4 %."))
+        m.summary = text(QT_TRANSLATE_NOOP("lumo::Refuellings",
+                                           "%1: %2 Betankungen, davon %3 außerhalb von 100 % ± %4 %."))
                         .arg(sideTitle(side.side))
                         .arg(m.bars.size())
                         .arg(outside)
