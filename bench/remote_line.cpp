@@ -10,12 +10,9 @@
 // both log files (the 14 refuelling records of each side, 16 bytes each, in
 // 8-byte transfers: 56 reads). Local and remote rounds alternate, so that a
 // change of machine load hits both alike.
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,10 +21,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "bench_support.h"
+#include "loopback_ports.h"
 #include "gardolink.h"
 
 extern char** environ;
@@ -35,31 +32,6 @@ extern char** environ;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-int free_port() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof a;
-    int port = 0;
-    if (::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-        ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size) == 0)
-        port = ntohs(a.sin_port);
-    ::close(s);
-    return port;
-}
-
-bool listening(int port) {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(uint16_t(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool up = ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    ::close(s);
-    return up;
-}
 
 // One round: the 4-byte read alone, and the whole round; false on a failed
 // transaction.
@@ -109,7 +81,7 @@ int main(int argc, char** argv) {
     // received byte on at once (chardelay off, as the README's station
     // configuration has it; with ser2net's default it waits about two
     // character times after the last byte before sending).
-    const int port = free_port();
+    const int port = lumo::test::FreeTcpPort();
     const std::string config = sim.dir() + "/ser2net.yaml";
     std::ofstream(config) << "connection: &rfc\n  accepter: telnet(rfc2217),tcp,127.0.0.1," << port
                           << "\n  connector: serialdev," << sim.device() << ",9600n81,local\n  options:\n    chardelay: false\n";
@@ -126,7 +98,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ser2net could not be started\n");
         return 1;
     }
-    for (int i = 0; i < 500 && !listening(port); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    lumo::test::WaitForListener(port, 10000);
     const std::string url = "rfc2217://127.0.0.1:" + std::to_string(port) + ":";
 
     std::vector<double> local, remote, local_reads, remote_reads;

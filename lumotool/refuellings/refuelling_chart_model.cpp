@@ -9,12 +9,6 @@ namespace lumo {
 
 namespace {
 
-// The texts of the chart, the table and the page, in the language in use.
-QString text(const char* german)
-{
-    return QCoreApplication::translate("lumo::Refuellings", german);
-}
-
 const QString kMarkAbove = QStringLiteral("▲");
 const QString kMarkBelow = QStringLiteral("▼");
 
@@ -25,11 +19,16 @@ QString markOf(BandPosition p)
 
 QString sideTitle(Side s)
 {
-    return s == Side::Left ? text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Linke Zapfsäule"))
-                           : text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Rechte Zapfsäule"));
+    return s == Side::Left ? RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "Linke Zapfsäule"))
+                           : RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "Rechte Zapfsäule"));
 }
 
 }  // namespace
+
+QString RefuellingText(const char* german)
+{
+    return QCoreApplication::translate("lumo::Refuellings", german);
+}
 
 double ChartModel::fraction(double percent) const
 {
@@ -58,7 +57,7 @@ ChartModel BuildChartModel(const SideRefuellings& side)
     m.side = side.side;
     m.title = sideTitle(side.side);
     if (side.threshold) {
-        m.title += text(QT_TRANSLATE_NOOP("lumo::Refuellings", " (Fehlerschwelle %1 %)")).arg(*side.threshold);
+        m.title += RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", " (Fehlerschwelle %1 %)")).arg(*side.threshold);
         m.bandLow = std::max(0.0, 100.0 - *side.threshold);
         m.bandHigh = 100.0 + *side.threshold;
     }
@@ -75,7 +74,7 @@ ChartModel BuildChartModel(const SideRefuellings& side)
         b.ratioText = FormatPercentDe(b.ratioPercent);
         b.mark = markOf(b.position);
         b.volumeText = FormatLitresDe(row.liquidMl);
-        b.toolTip = text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Nr. %1: %2, %3"))
+        b.toolTip = RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "Nr. %1: %2, %3"))
                         .arg(row.row)
                         .arg(FormatTimeDe(*row.time), b.ratioText);
         if (b.position == BandPosition::Above || b.position == BandPosition::Below) ++outside;
@@ -88,15 +87,16 @@ ChartModel BuildChartModel(const SideRefuellings& side)
     for (ChartBar& b : m.bars) b.clipped = b.ratioPercent > m.axisMax;
 
     if (m.bars.isEmpty())
-        m.summary =
-            text(QT_TRANSLATE_NOOP("lumo::Refuellings", "%1: keine Betankung aufgezeichnet.")).arg(sideTitle(side.side));
+        m.summary = RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "%1: keine Betankung aufgezeichnet."))
+                        .arg(sideTitle(side.side));
     else if (!side.threshold)
-        m.summary = text(QT_TRANSLATE_NOOP("lumo::Refuellings", "%1: %2 Betankungen, Fehlerschwelle nicht gelesen."))
-                        .arg(sideTitle(side.side))
-                        .arg(m.bars.size());
+        m.summary =
+            RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "%1: %2 Betankungen, Fehlerschwelle nicht gelesen."))
+                .arg(sideTitle(side.side))
+                .arg(m.bars.size());
     else
-        m.summary = text(QT_TRANSLATE_NOOP("lumo::Refuellings",
-                                           "%1: %2 Betankungen, davon %3 außerhalb von 100 % ± %4 %."))
+        m.summary = RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings",
+                                                     "%1: %2 Betankungen, davon %3 außerhalb von 100 % ± %4 %."))
                         .arg(sideTitle(side.side))
                         .arg(m.bars.size())
                         .arg(outside)
@@ -106,11 +106,11 @@ ChartModel BuildChartModel(const SideRefuellings& side)
 
 QStringList RefuellingTableHeader()
 {
-    QStringList h = {text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Nr.")),
-                     text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Datum und Uhrzeit")),
-                     text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Flüssigkeit ml")),
-                     text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Gas ml")),
-                     text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Verhältnis"))};
+    QStringList h = {RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "Nr.")),
+                     RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "Datum und Uhrzeit")),
+                     RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "Flüssigkeit ml")),
+                     RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "Gas ml")),
+                     RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "Verhältnis"))};
     for (const char* name : kOutputNames) h << QString::fromLatin1(name);
     return h;
 }
@@ -132,12 +132,12 @@ QStringList RefuellingTableCells(const RefuellingRow& row, std::optional<uint8_t
 
 QString RatioSpokenText(const RefuellingRow& row, std::optional<uint8_t> threshold)
 {
-    if (row.empty) return text(QT_TRANSLATE_NOOP("lumo::Refuellings", "keine Betankung"));
+    if (row.empty) return RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "keine Betankung"));
     const QString ratio = FormatPercentDe(*row.ratioPercent);
     switch (PositionInBand(*row.ratioPercent, threshold)) {
-    case BandPosition::Above: return ratio + text(QT_TRANSLATE_NOOP("lumo::Refuellings", ", über dem Band"));
-    case BandPosition::Below: return ratio + text(QT_TRANSLATE_NOOP("lumo::Refuellings", ", unter dem Band"));
-    case BandPosition::Inside: return ratio + text(QT_TRANSLATE_NOOP("lumo::Refuellings", ", im Band"));
+    case BandPosition::Above: return ratio + RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", ", über dem Band"));
+    case BandPosition::Below: return ratio + RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", ", unter dem Band"));
+    case BandPosition::Inside: return ratio + RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", ", im Band"));
     case BandPosition::Unknown: break;
     }
     return ratio;

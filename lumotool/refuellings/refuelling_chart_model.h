@@ -63,4 +63,8 @@ QStringList RefuellingTableCells(const RefuellingRow& row, std::optional<uint8_t
 // The ratio cell as a screen reader says it: "118,2 %, über dem Band".
 QString RatioSpokenText(const RefuellingRow& row, std::optional<uint8_t> threshold);
 
+// A text of the chart, the table or the page, marked with
+// QT_TRANSLATE_NOOP("lumo::Refuellings", ...), in the language in use.
+QString RefuellingText(const char* german);
+
 }  // namespace lumo

@@ -4,7 +4,6 @@
 #include "refuellings/refuelling_chart.h"
 
 #include <QBuffer>
-#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -106,11 +105,10 @@ void drawTable(QPainter& p, const QRectF& area, const SideRefuellings& side)
 QStringList RefuellingPageHeader(const RefuellingReport& report)
 {
     // In the language in use, as the window it is a page of.
-    const auto text = [](const char* german) { return QCoreApplication::translate("lumo::Refuellings", german); };
-    return {text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Mavik - Lumo 05     Betankungen")),
-            text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Tankstelle: %1")).arg(report.stationName),
-            text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Geräte-Id: %1")).arg(report.identification),
-            text(QT_TRANSLATE_NOOP("lumo::Refuellings", "Gelesen am: %1"))
+    return {RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "Mavik - Lumo 05     Betankungen")),
+            RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "Tankstelle: %1")).arg(report.stationName),
+            RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "Geräte-Id: %1")).arg(report.identification),
+            RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "Gelesen am: %1"))
                 .arg(report.readAt.isValid() ? FormatTimeDe(report.readAt) : QString())};
 }
 

@@ -16,15 +16,6 @@ namespace lumo::test {
 
 namespace {
 
-sockaddr_in loopback(int port)
-{
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(uint16_t(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return a;
-}
-
 void endProcess(std::unique_ptr<QProcess>& p)
 {
     if (!p) return;
@@ -39,33 +30,6 @@ void endProcess(std::unique_ptr<QProcess>& p)
 }
 
 }  // namespace
-
-int FreeTcpPort()
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a = loopback(0);
-    socklen_t size = sizeof a;
-    int port = 0;
-    if (::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-        ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size) == 0)
-        port = ntohs(a.sin_port);
-    ::close(s);
-    return port;
-}
-
-bool WaitForListener(int port, int timeoutMs)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < end) {
-        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a = loopback(port);
-        const bool up = ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-        ::close(s);
-        if (up) return true;
-        QThread::msleep(20);
-    }
-    return false;
-}
 
 bool Ser2net::start(const std::string& device, int baud)
 {
@@ -149,7 +113,7 @@ SilentServer::~SilentServer()
 bool SilentServer::start()
 {
     socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a = loopback(0);
+    sockaddr_in a = LoopbackAddress(0);
     socklen_t size = sizeof a;
     if (::bind(socket_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(socket_, 4) != 0 ||
         ::getsockname(socket_, reinterpret_cast<sockaddr*>(&a), &size) != 0)

@@ -4,6 +4,8 @@
 // and a listener that accepts and never speaks.
 #pragma once
 
+#include "support/loopback_ports.h"
+
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
@@ -14,11 +16,6 @@
 #include <thread>
 
 namespace lumo::test {
-
-// A TCP port on 127.0.0.1 that nothing listens on right now.
-int FreeTcpPort();
-// Waits until something accepts connections at 127.0.0.1:port.
-bool WaitForListener(int port, int timeoutMs = 15000);
 
 // ser2net in the foreground with its own configuration file.
 class Ser2net {
