@@ -32,9 +32,8 @@ public:
     static constexpr int32_t kSlowestBaud = 1200;
 
     // Set after a transaction that did not end cleanly (a failed attempt or
-    // a failed status): the rest of a bad or late reply
-    // may still be on the way, so the next transaction first waits for a
-    // quiet line.
+    // a failed status): the rest of a bad or late reply may still be on the
+    // way, so the next transaction first waits for a quiet line.
     bool unsettled = false;
 };
 
@@ -94,17 +93,16 @@ int32_t flush_input(SerialLayer& port, Record& rec);
 // of the serial call that failed.
 int32_t settle_line(SerialLayer& port, Record& rec);
 
-int32_t short_command(SerialLayer& port, uint8_t station, uint8_t code, Record& rec);
-
 // Every transaction starts with the input flush, and waits for a quiet line
 // after it when the line is unsettled or the flush found bytes.
+int32_t short_command(SerialLayer& port, uint8_t station, uint8_t code, Record& rec);
 
 // count 1..8 and address 0..65535, else GARDO_BAD_ARGUMENT before anything
 // is sent. On 0, dest holds the reply's data bytes (never more than count).
-// No reply or a garbled one (another start byte, type or length, a missing
-// byte, a wrong checksum) is a reason for another attempt, after the line
-// has gone quiet; "P" and "0" are final. At most kMaxAttempts requests go
-// out; the status is that of the last attempt.
+// Only no reply at all and a wrong checksum are reasons for another attempt,
+// after the line has gone quiet; "P", "0", another start byte, type or
+// length, and a reply broken off are final. At most kMaxAttempts requests
+// go out; the status is that of the last attempt.
 int32_t read_transaction(SerialLayer& port, uint8_t station, uint8_t code, int32_t address,
                          int32_t count, uint8_t* dest, Record& rec);
 
