@@ -284,11 +284,6 @@ std::string EntryPath(const std::string& deviceName)
 {
     return PortsDir() + "\\" + deviceName + "-remote.txt";
 }
-#else
-std::string EntryPath(const std::string& deviceName)
-{
-    return PortsDir() + "/" + deviceName;
-}
 #endif
 
 bool EntryUrl(const std::string& entryPath, RemoteUrl* url)
@@ -318,7 +313,15 @@ bool RemoteFor(const std::string& deviceName, RemoteUrl* url, std::string* entry
 {
     if (wholeUrl(deviceName, url)) return true;
     if (deviceName.empty() || deviceName.find_first_of("/\\:") != std::string::npos) return false;
+#ifdef _WIN32
     const std::string path = EntryPath(deviceName);
+#else
+    // The entry the device backend would open, so that both agree: a COM
+    // name finds its entry in any case.
+    const Target target = Resolve(deviceName);
+    if (!target.fromEntry) return false;
+    const std::string& path = target.path;
+#endif
     if (!EntryUrl(path, url)) return false;
     if (entry != nullptr) *entry = path;
     return true;

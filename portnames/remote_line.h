@@ -52,9 +52,10 @@ bool RemoteFor(const std::string& deviceName, RemoteUrl* url, std::string* entry
 // port_names.h.
 #ifdef _WIN32
 std::string PortsDir();
-#endif
-// The path of the entry of a device name in the ports folder.
+// The path of the entry of a device name in the ports folder (on POSIX
+// systems Resolve in port_names.h finds it).
 std::string EntryPath(const std::string& deviceName);
+#endif
 
 // "host:port", with brackets around an IPv6 address.
 std::string HostPort(const RemoteUrl& url);

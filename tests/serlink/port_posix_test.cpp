@@ -13,6 +13,7 @@
 #include "port_module.h"
 #include "port_posix.h"
 #include "pty.h"
+#include "remote_line.h"
 
 using namespace serlink;
 
@@ -77,6 +78,28 @@ TEST_F(Posix, OpensAPortsFolderEntry) {
     unsetenv("SERLINK_PORTS_DIR");
     std::remove((dir + "/COM7").c_str());
     std::remove((dir + "/COM8").c_str());
+    rmdir(dir.c_str());
+}
+
+// A COM name finds its entry in any case; the network and the device
+// backends must agree on which entry that is, or a remote entry would be
+// opened as a device.
+TEST(PortsFolder, RemoteEntriesAreFoundAsTheDeviceBackendFindsEntries) {
+    const std::string dir = temp_dir();
+    ASSERT_FALSE(dir.empty());
+    ASSERT_EQ(symlink("rfc2217://127.0.0.1:4001", (dir + "/com3").c_str()), 0);
+    setenv("SERLINK_PORTS_DIR", dir.c_str(), 1);
+
+    portnames::RemoteUrl url;
+    std::string entry;
+    EXPECT_TRUE(portnames::RemoteFor("COM3", &url, &entry));
+    EXPECT_EQ(url.port, 4001);
+    EXPECT_EQ(entry, dir + "/com3");
+    EXPECT_EQ(PosixBackend::resolve_device("COM3"), entry);
+    EXPECT_FALSE(portnames::RemoteFor("COM4", &url));
+
+    unsetenv("SERLINK_PORTS_DIR");
+    std::remove((dir + "/com3").c_str());
     rmdir(dir.c_str());
 }
 
