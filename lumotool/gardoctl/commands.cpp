@@ -14,12 +14,10 @@
 #include "session/log_files.h"
 #include "session/reads.h"
 
-#include <gardolink.h>
 #include <status_names.h>
 
 #include <QCommandLineParser>
 #include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -186,7 +184,6 @@ struct Run {
     const Command& command;
     const QString& identification;
     QJsonObject& out;
-    TerminalUi& ui;
     QString failure;  // a failure without a status (a file not written)
 
     int32_t status();
@@ -310,22 +307,22 @@ QString PortText(const QString& argument)
     bool number = false;
     const int n = argument.toInt(&number);
     if (number && n > 0) return QStringLiteral("COM%1:").arg(n);
-    // A remote line's URL may come without the port text's closing colon.
+    // The serial library takes the device name (a whole URL, else the text
+    // up to a ":") and wants the colon after it; it may be left out here.
     const QByteArray text = argument.toLocal8Bit();
-    const std::size_t url = portnames::ParseRemote(text.constData(), nullptr);
-    if (url != 0) return url == std::size_t(text.size()) ? argument + QLatin1Char(':') : argument;
-    // The serial library takes the device name up to a ":".
-    return argument.contains(QLatin1Char(':')) ? argument : argument + QLatin1Char(':');
+    return portnames::DeviceNameLength(text.constData()) == std::size_t(text.size()) ? argument + QLatin1Char(':')
+                                                                                      : argument;
 }
 
 QString SameDispenserKey(const QString& portText)
 {
     // What the port text ends at: the device behind a ports folder entry
     // or a link, so that "1", "COM1:", "com1" and the device path of COM1
-    // are one dispenser; a URL is its own key. Windows compares its device
-    // names without case.
-    if (portText.contains(QLatin1String("://"))) return portText.toLower();
+    // are one dispenser; a remote line is its URL, whether given as itself
+    // or through an entry naming it. Windows compares its device names
+    // without case.
     const lumo::PortTarget target = lumo::PortInfo::Resolve(portText);
+    if (!target.remote.isEmpty()) return target.remote.toLower();
     const QString device = target.device.isEmpty() ? target.path : target.device;
 #ifdef _WIN32
     return device.toUpper();
@@ -481,7 +478,6 @@ PortResult RunOnPort(const Options& options, const QString& port)
     result.data[QStringLiteral("port")] = port;
     result.time = QDateTime::currentDateTime();
     auto& ui = dynamic_cast<TerminalUi&>(lumo::ui());
-    ui.clearCommErrors();
     auto fail = [&](int exit, int32_t status, const QString& text) {
         result.exit = exit;
         result.message = text;
@@ -511,7 +507,7 @@ PortResult RunOnPort(const Options& options, const QString& port)
         result.ident = identification;
         result.time = QDateTime::currentDateTime();
         const Command& c = options.command;
-        Run run{link, c, identification, result.data, ui, {}};
+        Run run{link, c, identification, result.data, {}};
         session::ControlPanel panel(link);
         panel.ask = [&ui](const QString& question) { return ui.ask(question); };
         ClockValue clock;

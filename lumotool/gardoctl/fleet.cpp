@@ -33,11 +33,6 @@ void printOut(const QString& line)
     std::fputc('\n', stdout);
 }
 
-QString portKey(const QString& port)
-{
-    return SameDispenserKey(port);
-}
-
 // The start of every line a dispenser writes to standard error.
 QString errorLabel(const QString& port, const QString& label)
 {
@@ -196,21 +191,18 @@ void runChildren(const Options& options, const QStringList& arguments, Printer& 
 {
     const int n = int(options.ports.size());
     const QStringList forwarded = childArguments(arguments);
-    std::vector<QString> keys;
-    for (const QString& port : options.ports) keys.push_back(portKey(port));
+    // The ports are distinct dispensers (ParseArguments served each once),
+    // so any of them may run beside any other.
     const size_t count = size_t(n);
     std::vector<std::optional<PortResult>> results(count);
     std::vector<QByteArray> errors(count);
-    std::vector<bool> started(count, false);
-    QSet<QString> busy;
-    int running = 0, done = 0, printed = 0;
+    int running = 0, done = 0, printed = 0, next = 0;
     QEventLoop loop;
 
     std::function<void()> fill;
     auto finish = [&](int i, PortResult result, const QByteArray& stderrText) {
         results[size_t(i)] = std::move(result);
         errors[size_t(i)] = stderrText;
-        busy.remove(keys[size_t(i)]);
         --running;
         ++done;
         for (; printed < n && results[size_t(printed)]; ++printed) {
@@ -231,8 +223,6 @@ void runChildren(const Options& options, const QStringList& arguments, Printer& 
         process->setProgram(QCoreApplication::applicationFilePath());
         process->setArguments(args + forwarded);
         process->setStandardInputFile(QProcess::nullDevice());
-        started[size_t(i)] = true;
-        busy.insert(keys[size_t(i)]);
         ++running;
         QObject::connect(process, &QProcess::finished, &loop,
                          [&finish, process, i, port](int code, QProcess::ExitStatus status) {
@@ -261,8 +251,7 @@ void runChildren(const Options& options, const QStringList& arguments, Printer& 
         process->start();
     };
     fill = [&] {
-        for (int i = 0; i < n && running < options.jobs; ++i)
-            if (!started[size_t(i)] && !busy.contains(keys[size_t(i)])) start(i);
+        while (next < n && running < options.jobs) start(next++);
     };
     fill();
     if (done < n) loop.exec();

@@ -18,12 +18,6 @@
 
 namespace gardoctl {
 
-void TerminalUi::clearCommErrors()
-{
-    commErrors_ = 0;
-    lastCommError_.clear();
-}
-
 bool TerminalUi::InteractiveInput()
 {
     return isatty(fileno(stdin)) != 0;
@@ -60,11 +54,9 @@ lumo::MsgResult TerminalUi::showMessage(const lumo::Message& message)
 {
     if (message.buttons == lumo::MsgButtons::YesNo)
         return ask(message.text) ? lumo::MsgResult::Yes : lumo::MsgResult::No;
-    if (message.caption == lumo::DeviceLink::CommErrorCaption()) {
-        ++commErrors_;
-        lastCommError_ = message.text;
-        return lumo::MsgResult::Ok;
-    }
+    // The session steps report their failed reads themselves; the box
+    // shown for each is not printed.
+    if (message.caption == lumo::DeviceLink::CommErrorCaption()) return lumo::MsgResult::Ok;
     printError(message.caption.isEmpty() ? message.text : message.caption + QStringLiteral(": ") + message.text);
     return lumo::MsgResult::Ok;
 }

@@ -16,11 +16,6 @@ public:
 
     // Put before every line written to standard error ("COM3: ").
     void setLabel(const QString& label) { label_ = label; }
-    // Forgets the communication errors collected so far.
-    void clearCommErrors();
-    int commErrors() const { return commErrors_; }
-    QString lastCommError() const { return lastCommError_; }
-
     // True for Yes.
     bool ask(const QString& question);
     // One line to standard error, behind the label.
@@ -36,8 +31,6 @@ public:
 private:
     bool assumeYes_;
     QString label_;
-    int commErrors_ = 0;
-    QString lastCommError_;
 };
 
 }  // namespace gardoctl

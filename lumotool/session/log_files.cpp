@@ -27,6 +27,14 @@ namespace {
 
 const QString kLogDirectory = QStringLiteral("Log");
 
+// The course of the reads of one log run, carried from the left side to
+// the right one (see kLineDeadText).
+struct LogRunState {
+    int timeoutsInRow = 0;
+    bool lineDead = false;
+    int failedReads = 0;  // of the side read last
+};
+
 // Counts the read steps of one run and reports them.
 class StepCounter {
 public:
@@ -103,7 +111,7 @@ private:
 // dead. failed() is true for a failed read.
 class ReadLog {
 public:
-    ReadLog(Side side, LogRunState& run, TimeoutBoxHold& hold, QList<FailedRead>* failed)
+    ReadLog(Side side, LogRunState& run, TimeoutBoxHold& hold, QList<FailedRead>& failed)
         : side_(side), run_(run), hold_(hold), failed_(failed) {}
     bool failed(int32_t status, const QString& what) {
         if (status == SERLINK_E_READ_TIMEOUT) {
@@ -117,7 +125,7 @@ public:
         }
         if (status == 0) return false;
         ++run_.failedReads;
-        if (failed_) failed_->append({side_, what, status});
+        failed_.append({side_, what, status});
         return true;
     }
 
@@ -125,19 +133,17 @@ private:
     Side side_;
     LogRunState& run_;
     TimeoutBoxHold& hold_;
-    QList<FailedRead>* failed_;
+    QList<FailedRead>& failed_;
 };
 
 LogFileValues readSide(DeviceLink& link, Side side, const QString& identification, const LogWriteHooks& hooks,
-                       int stepsBefore, LogRunState* runState, QList<FailedRead>* failedReads,
+                       int stepsBefore, LogRunState& run, QList<FailedRead>& failedReads,
                        const StationNames* known) {
     LogFileValues values;
     values.side = side;
     values.identification = identification;
     StepCounter steps(hooks, stepsBefore);
     const bool left = side == Side::Left;
-    LogRunState ownState;
-    LogRunState& run = runState ? *runState : ownState;
     run.failedReads = 0;
     if (run.lineDead) return values;
     TimeoutBoxHold hold;
@@ -211,6 +217,18 @@ LogFileValues readSide(DeviceLink& link, Side side, const QString& identificatio
     return values;
 }
 
+// Writes text to path through the safe file writer, making the file's
+// folder when it is missing. A failure shows the system's text in a
+// "Fehler" box with the stop icon and returns false.
+bool WriteLogText(const QString& path, const QByteArray& text, QWidget* owner) {
+    // An existing folder is fine; any other problem shows when the file is
+    // written.
+    QDir().mkpath(QFileInfo(path).path());
+    QString error;
+    if (WriteFileSafely(path, text, &error)) return true;
+    ShowFileError(error, owner);
+    return false;
+}
 
 // Writes one side's file from the values read: nothing on a dead line (one
 // message instead), the older file kept as "<path>.bak" when reads failed.
@@ -251,33 +269,6 @@ bool writeSide(const LogFileValues& values, const QString& path, const LogWriteH
 
 }  // namespace
 
-LogFileValues ReadLogValues(DeviceLink& link, Side side, const QString& identification,
-                            const LogWriteHooks& hooks, int stepsBefore, LogRunState* run, QList<FailedRead>* failed) {
-    return readSide(link, side, identification, hooks, stepsBefore, run, failed, nullptr);
-}
-
-QString LogFilePath(Side side, const QString& identification) {
-    return kLogDirectory + QLatin1Char('/') + LogFileName(side, identification);
-}
-
-bool WriteLogText(const QString& path, const QByteArray& text, QWidget* owner) {
-    // An existing folder is fine; any other problem shows when the file is
-    // written.
-    QDir().mkpath(QFileInfo(path).path());
-    QString error;
-    if (WriteFileSafely(path, text, &error)) return true;
-    ShowFileError(error, owner);
-    return false;
-}
-
-bool WriteLogFileAt(DeviceLink& link, Side side, const QString& identification, const QString& path,
-                    const LogWriteHooks& hooks, int stepsBefore, LogRunState* runState, QList<FailedRead>* failed) {
-    LogRunState ownState;
-    LogRunState& run = runState ? *runState : ownState;
-    const LogFileValues values = readSide(link, side, identification, hooks, stepsBefore, &run, failed, nullptr);
-    return writeSide(values, path, hooks, run);
-}
-
 LogFilesRun WriteLogFilesInto(DeviceLink& link, const QString& identification, const QString& folder,
                               LogSides sides, const LogWriteHooks& hooks, bool stationOnce) {
     LogFilesRun result;
@@ -293,8 +284,8 @@ LogFilesRun WriteLogFilesInto(DeviceLink& link, const QString& identification, c
             result.notWritten << path;
             continue;
         }
-        const LogFileValues values = readSide(link, side, identification, hooks, stepsBefore, &run,
-                                              &result.failedReads, names ? &*names : nullptr);
+        const LogFileValues values = readSide(link, side, identification, hooks, stepsBefore, run,
+                                              result.failedReads, names ? &*names : nullptr);
         stepsBefore += kLogReadsPerSide;
         (writeSide(values, path, hooks, run) ? result.written : result.notWritten) << path;
     }
@@ -302,9 +293,9 @@ LogFilesRun WriteLogFilesInto(DeviceLink& link, const QString& identification, c
     return result;
 }
 
-bool WriteLogFile(DeviceLink& link, Side side, const QString& identification,
-                  const LogWriteHooks& hooks, int stepsBefore, LogRunState* run) {
-    return WriteLogFileAt(link, side, identification, LogFilePath(side, identification), hooks, stepsBefore, run);
+bool WriteLogFile(DeviceLink& link, Side side, const QString& identification, const LogWriteHooks& hooks) {
+    const LogSides only = side == Side::Left ? LogSides::Left : LogSides::Right;
+    return !WriteLogFilesInto(link, identification, kLogDirectory, only, hooks).written.isEmpty();
 }
 
 bool WriteLogFiles(DeviceLink& link, const QString& identification, const LogWriteHooks& hooks) {

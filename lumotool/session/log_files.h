@@ -40,16 +40,9 @@ struct LogWriteHooks {
     std::function<void()> beforeOpen;
 };
 
-// The course of the reads of one log run, carried from the left side to
-// the right one. When a whole read has timed out twice in a row the line
-// counts as dead: the run reads nothing more and writes no further file.
-struct LogRunState {
-    int timeoutsInRow = 0;
-    bool lineDead = false;
-    int failedReads = 0;  // of the side read last
-};
-
-// The one message of a log run stopped by a dead line.
+// The one message of a log run stopped by a dead line: when a whole read
+// has timed out twice in a row the line counts as dead, and the run reads
+// nothing more and writes no further file.
 extern const QString kLineDeadText;
 
 // A read of the log run that failed (the link showed its message).
@@ -66,7 +59,7 @@ struct LogFilesRun {
     QStringList written;
     QStringList notWritten;
     QList<FailedRead> failedReads;
-    bool lineDead = false;  // the run was stopped (see LogRunState)
+    bool lineDead = false;  // the run was stopped by a dead line
 };
 
 // Which files a run writes.
@@ -84,34 +77,12 @@ LogFilesRun WriteLogFilesInto(DeviceLink& link, const QString& identification, c
                               LogSides sides = LogSides::Both, const LogWriteHooks& hooks = {},
                               bool stationOnce = false);
 
-// Reads everything one side's log shows. stepsBefore is added to the step
-// count reported to onStep. With a run state, the reads stop once the line
-// is dead (the values read so far are returned; the state says so). Failed
-// reads are added to *failed when given.
-LogFileValues ReadLogValues(DeviceLink& link, Side side, const QString& identification,
-                            const LogWriteHooks& hooks = {}, int stepsBefore = 0, LogRunState* run = nullptr,
-                            QList<FailedRead>* failed = nullptr);
-
-// Path of a side's log file relative to the current directory.
-QString LogFilePath(Side side, const QString& identification);
-
-// Writes text to path through the safe file writer, making the file's
-// folder when it is missing. A failure shows the system's text in a
-// "Fehler" box with the stop icon and returns false.
-bool WriteLogText(const QString& path, const QByteArray& text, QWidget* owner = nullptr);
-
-// One side: all reads (failures are shown by the link and do not stop the
-// writer), then the file at path. When any read failed, an older file at
-// path is kept as "<path>.bak" first. A dead line (see LogRunState) writes
-// nothing and shows kLineDeadText once, instead of the two time-outs'
-// messages. True when the file was written.
-bool WriteLogFileAt(DeviceLink& link, Side side, const QString& identification, const QString& path,
-                    const LogWriteHooks& hooks = {}, int stepsBefore = 0, LogRunState* run = nullptr,
-                    QList<FailedRead>* failed = nullptr);
-
-// The same into "Log" below the current directory.
-bool WriteLogFile(DeviceLink& link, Side side, const QString& identification,
-                  const LogWriteHooks& hooks = {}, int stepsBefore = 0, LogRunState* run = nullptr);
+// One side into "Log" below the current directory: all reads (failures
+// are shown by the link and do not stop the writer), then the file. When
+// any read failed, an older file is kept as "<name>.bak" first. A dead line
+// writes nothing and shows kLineDeadText once, instead of the two
+// time-outs' messages. True when the file was written.
+bool WriteLogFile(DeviceLink& link, Side side, const QString& identification, const LogWriteHooks& hooks = {});
 
 // Left file, then right file into "Log", with the same identification; the
 // right one is attempted whatever became of the left, unless the line died.

@@ -247,6 +247,12 @@ TEST_F(RemoteLineTest, RefusedSilentAndLostConnectionsFailClearlyAndTheNextOpenC
     EXPECT_TRUE(Trace().contains("Connection refused")) << Trace().toStdString();
     EXPECT_EQ(Get_COM_Handle(), SERLINK_INVALID_HANDLE);
     CloseCommunication();
+    // gardoctl tries that line once, named by its URL and by an entry.
+    const QString closedUrl = QStringLiteral("rfc2217://127.0.0.1:%1").arg(closedPort);
+    EnterRemote(9, closedUrl, true);
+    const Outcome twice = RunGardoctl({"--port", "9", "--port", closedUrl, "ident"});
+    EXPECT_TRUE(twice.err.contains("served once")) << twice.err.toStdString();
+    QFile::remove(EntryPath(9));
 
     // A server that accepts and never speaks.
     test::SilentServer silent;
