@@ -93,8 +93,8 @@ bool ReplaceFile(const QString& from, const QString& to, QString* error) {
 
 // The in-place write of a folder that refuses new files: only a regular
 // file (never a link) that can be opened for writing. The older content is
-// kept first (in backupPath when given) and written back on failure.
-bool WriteInPlace(const QString& path, const QByteArray& data, QString* error, const SafeWriteOptions& options) {
+// kept in memory first and written back on failure.
+bool WriteInPlace(const QString& path, const QByteArray& data, QString* error) {
     const QFileInfo info(path);
     if (!info.isFile() || info.isSymLink()) return false;
     QFile file(path);
@@ -107,26 +107,11 @@ bool WriteInPlace(const QString& path, const QByteArray& data, QString* error, c
         *error = file.errorString();
         return false;
     }
-    if (!options.backupPath.isEmpty()) {
-        QString backupError;
-        QDir().mkpath(QFileInfo(options.backupPath).absolutePath());
-        if (!WriteFileSafely(options.backupPath, older, &backupError)) {
-            // Without the copy the file is not touched.
-            *error = backupError;
-            return false;
-        }
-    }
-    const bool written = file.seek(0) && file.resize(0) && WriteAll(file, data, error);
-    if (written) {
-        file.close();
-        if (!options.backupPath.isEmpty()) QFile::remove(options.backupPath);
-        return true;
-    }
+    if (file.seek(0) && file.resize(0) && WriteAll(file, data, error)) return true;
     if (error->isEmpty()) *error = file.errorString();
     // The older content back, as far as the disk takes it.
     QString ignored;
-    if (file.seek(0) && file.resize(0) && WriteAll(file, older, &ignored) && !options.backupPath.isEmpty())
-        QFile::remove(options.backupPath);
+    if (file.seek(0) && file.resize(0)) WriteAll(file, older, &ignored);
     return false;
 }
 
@@ -179,7 +164,7 @@ bool WriteFileSafely(const QString& path, const QByteArray& data, QString* error
         // The folder takes no new file: an existing file is written in place.
         failure = file.errorString();
         if (options.refusedNewFile) *options.refusedNewFile = true;
-        return options.inPlace && WriteInPlace(path, data, &failure, options);
+        return options.inPlace && WriteInPlace(path, data, &failure);
     }
     bool written = WriteAll(file, data, &failure);
     file.close();
@@ -190,6 +175,15 @@ bool WriteFileSafely(const QString& path, const QByteArray& data, QString* error
     if (written) written = ReplaceFile(file.fileName(), path, &failure);
     if (!written) file.remove();
     return written;
+}
+
+bool WriteIntoFile(const QString& path, const QByteArray& data, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        *error = file.errorString();
+        return false;
+    }
+    return WriteAll(file, data, error);
 }
 
 void ShowFileError(const QString& description, QWidget* owner) {

@@ -23,10 +23,6 @@ struct SafeWriteOptions {
     bool inPlace = true;
     // Set to true when the folder took no new file.
     bool* refusedNewFile = nullptr;
-    // Where the in-place write keeps its copy of the older file: a file of
-    // this path (made when needed; e.g. in the per-user data folder, so a
-    // crash in the middle still leaves the copy). Empty: in memory only.
-    QString backupPath;
 };
 
 // Writes data to path as described above. On failure returns false with the
@@ -34,6 +30,11 @@ struct SafeWriteOptions {
 // if there was none).
 bool WriteFileSafely(const QString& path, const QByteArray& data, QString* error,
                      const SafeWriteOptions& options = {});
+
+// Writes data into the existing file at path itself, from its start, cut to
+// its length, flushed and synced: the in-place write of a caller that keeps
+// its own copy of the older content. False with the system's text in *error.
+bool WriteIntoFile(const QString& path, const QByteArray& data, QString* error);
 
 // Removes the temporary files that writes of path were killed in the middle
 // of: only names of the writer's own pattern for that file, only those older

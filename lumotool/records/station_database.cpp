@@ -14,15 +14,6 @@
 
 #include <utility>
 
-#include <cerrno>
-
-#ifdef _WIN32
-#include <io.h>
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace lumo {
 
 namespace station {
@@ -166,36 +157,12 @@ void ShowNotice(const QString& text, MsgIcon icon) {
     ui().showMessage(message);
 }
 
-// Pushes the file's data from the system's cache to the disk, so that a
-// write the disk refuses shows here.
-bool SyncToDisk(QFile& file, QString& error) {
-#ifdef Q_OS_WIN
-    const bool ok = _commit(file.handle()) == 0;
-#else
-    const bool ok = ::fsync(file.handle()) == 0;
-#endif
-    if (!ok) error = qt_error_string(errno);
-    return ok;
-}
-
 // A whole new file at path, through the safe writer's temporary file
 // renamed over it (never in place).
 bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString& error) {
     SafeWriteOptions options;
     options.inPlace = false;
     return WriteFileSafely(path, bytes, &error, options);
-}
-
-// Writes bytes into the existing file itself, from its start, cut to their
-// length, synced.
-bool WriteInto(const QString& path, const QByteArray& bytes, QString& error) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
-        !file.flush()) {
-        error = file.errorString();
-        return false;
-    }
-    return SyncToDisk(file, error);
 }
 
 }  // namespace
@@ -213,10 +180,6 @@ QString StationDatabase::DefaultFilePath() {
     return StationFilePath();
 }
 
-void StationDatabase::showFileError(const QString& description) {
-    ShowFileError(description);
-}
-
 bool StationDatabase::readFile(QByteArray& text, QString& error, bool& missing) {
     missing = false;
     // Until the first save to the new place, a file only in the old place
@@ -226,12 +189,9 @@ bool StationDatabase::readFile(QByteArray& text, QString& error, bool& missing) 
         static bool told = false;
         if (!told) {
             told = true;
-            Message message;
-            message.text = tr("Die Stationsdaten werden aus %1 gelesen und ab jetzt in %2 gespeichert.")
-                               .arg(QDir::toNativeSeparators(readPath), QDir::toNativeSeparators(filePath_));
-            message.caption = kAppCaption;
-            message.icon = MsgIcon::Information;
-            ui().showMessage(message);
+            ShowNotice(tr("Die Stationsdaten werden aus %1 gelesen und ab jetzt in %2 gespeichert.")
+                           .arg(QDir::toNativeSeparators(readPath), QDir::toNativeSeparators(filePath_)),
+                       MsgIcon::Information);
         }
     }
     QFile file(readPath);
@@ -250,10 +210,7 @@ bool StationDatabase::readFile(QByteArray& text, QString& error, bool& missing) 
 
 int StationDatabase::LoadRecord(const QString& id) {
     if (id.isEmpty()) {
-        Message message;
-        message.text = tr("Fehler beim Lesen der Parameter");
-        message.caption = kAppCaption;
-        ui().showMessage(message);
+        ShowNotice(tr("Fehler beim Lesen der Parameter"), MsgIcon::None);
         return 0;
     }
     id_ = id;
@@ -262,7 +219,7 @@ int StationDatabase::LoadRecord(const QString& id) {
     QString error;
     bool missing = false;
     if (!readFile(text, error, missing)) {
-        showFileError(error);
+        ShowFileError(error);
         return 0;
     }
     fileText_ = station::CutBehindLastBracket(text);
@@ -359,7 +316,7 @@ void StationDatabase::AppendRecord(const QString& id, const QString& zsBj, const
     bool missing = false;
     if (!readFile(text, error, missing)) {
         if (!missing) {
-            showFileError(error);
+            ShowFileError(error);
             return;
         }
         text.clear();
@@ -391,7 +348,7 @@ void StationDatabase::SaveFile() {
         writeInPlace();
         return;
     }
-    showFileError(error);
+    ShowFileError(error);
 }
 
 QString StationDatabase::InPlaceCopyPath(const QString& filePath) {
@@ -422,7 +379,7 @@ void StationDatabase::writeInPlace() {
     QString error;
     bool missing = false;
     if (!readFile(old, error, missing)) {
-        showFileError(error);
+        ShowFileError(error);
         return;
     }
     QDir().mkpath(QFileInfo(copy).absolutePath());
@@ -434,14 +391,14 @@ void StationDatabase::writeInPlace() {
                    MsgIcon::Stop);
         return;
     }
-    if (WriteInto(filePath_, fileText_, error)) {
+    if (WriteIntoFile(filePath_, fileText_, &error)) {
         QFile::remove(copy);
         return;
     }
     QString restoreError;
-    if (WriteInto(filePath_, old, restoreError)) {
+    if (WriteIntoFile(filePath_, old, &restoreError)) {
         QFile::remove(copy);
-        showFileError(error);
+        ShowFileError(error);
         return;
     }
     ShowNotice(tr("Die Stationsdatei „%1“ ließ sich nicht schreiben (%2) und nicht "
@@ -472,7 +429,7 @@ bool StationDatabase::RecoverInPlaceWrite(const QString& filePath) {
         return false;
     }
     QString error;
-    if (!WriteInto(filePath, old, error)) {
+    if (!WriteIntoFile(filePath, old, &error)) {
         ShowNotice(tr("Die Stationsdatei „%1“ ist nach einem abgebrochenen Speichern "
                       "unvollständig und ließ sich nicht aus der Kopie „%2“ "
                       "wiederherstellen: %3")

@@ -185,7 +185,6 @@ public:
 private:
     QString readField(const char* key, QString& field);
     void writeField(const char* key, QString& field, const QString& value);
-    void showFileError(const QString& description);
     // Writes the held file text into the file itself, without a temporary
     // file: only where the folder refuses one. The old file is copied to
     // InPlaceCopyPath() first and put back when the write fails.
