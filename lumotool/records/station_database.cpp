@@ -180,6 +180,10 @@ QString StationDatabase::DefaultFilePath() {
     return StationFilePath();
 }
 
+bool StationDatabase::FileExists() const {
+    return QFileInfo::exists(StationFileToRead(filePath_, legacyPath_));
+}
+
 bool StationDatabase::readFile(QByteArray& text, QString& error, bool& missing) {
     missing = false;
     // Until the first save to the new place, a file only in the old place

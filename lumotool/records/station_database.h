@@ -108,6 +108,9 @@ public:
     // earlier Windows versions in the Windows folder while only that exists.
     static QString DefaultFilePath();
     QString filePath() const { return filePath_; }
+    // Whether there is a file to read: at filePath, or while only that
+    // exists the older one.
+    bool FileExists() const;
 
     // Reads the file and looks up the record of id. 1 when the file was read
     // (found or not: test RecordText() for that), 0 when nothing could be

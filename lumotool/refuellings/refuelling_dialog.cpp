@@ -8,7 +8,7 @@
 #include "refuellings/refuelling_chart.h"
 #include "resources/resources.h"
 #include "session/reads.h"
-#include "records/station_database.h"
+#include "session/station_record.h"
 
 #include <QFileInfo>
 #include <QGroupBox>
@@ -141,11 +141,7 @@ int32_t RefuellingDialog::ReadValues()
     r.readAt = QDateTime::currentDateTime();
     // The station name when the station file knows the controller; a
     // missing file is no error here.
-    if (!r.identification.isEmpty()) {
-        StationDatabase database;
-        if (QFileInfo::exists(database.filePath()) && database.LoadRecord(r.identification))
-            r.stationName = database.ReadTankstelle();
-    }
+    r.stationName = session::StationNameOf(r.identification);
     setReport(r);
     return status;
 }

@@ -14,6 +14,13 @@ void append(StationDatabase& db, const QString& id, const StationRecord& r)
 
 }  // namespace
 
+QString StationNameOf(const QString& id)
+{
+    StationDatabase db;
+    if (id.isEmpty() || !db.FileExists() || !db.LoadRecord(id)) return {};
+    return db.ReadTankstelle();
+}
+
 StationRecordLoad LoadStationRecord(const QString& id, const StationRecord& forNewRecord)
 {
     StationDatabase db;

@@ -23,6 +23,10 @@ struct StationRecordLoad {
 };
 StationRecordLoad LoadStationRecord(const QString& id, const StationRecord& forNewRecord);
 
+// The station name in the record of id; empty when there is none, and
+// without a message when there is no station file at all.
+QString StationNameOf(const QString& id);
+
 enum class StationRecordSaved {
     Changed,   // the record's fields were replaced
     Appended,  // the record had gone (file removed or replaced): written anew

@@ -597,6 +597,8 @@ TEST_F(StationDatabaseTest, OldPlaceIsReadUntilTheFirstSaveToTheNewPlace) {
     EXPECT_EQ(StationFileToRead(newPath, old.path()), old.path());
 
     StationDatabase db(newPath, old.path());
+    EXPECT_TRUE(db.FileExists());
+    EXPECT_FALSE(StationDatabase(newPath).FileExists());
     ASSERT_EQ(db.LoadRecord(QStringLiteral("0000000123")), 1);
     EXPECT_EQ(db.ReadOrt(), QStringLiteral("Köln"));
     ASSERT_EQ(ui.count(), 1u);
