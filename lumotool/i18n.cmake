@@ -1,7 +1,7 @@
 # The English user interface: translations/lumotool_en.ts compiled to a .qm
 # catalogue with the host's lrelease (also in a cross build, which has no
-# Qt tools of its own) and compiled into the application library as the
-# resource ":/i18n/lumotool_en.qm".
+# Qt tools of its own) and compiled into the core layer as the resource
+# ":/i18n/lumotool_en.qm".
 get_filename_component(LUMO_TRANSLATIONS_DIR ${PROJECT_SOURCE_DIR}/translations ABSOLUTE)
 # The catalogues, also for the tests (a cache entry: seen in every folder).
 set(LUMO_TS_FILES ${LUMO_TRANSLATIONS_DIR}/lumotool_en.ts CACHE INTERNAL "translation catalogues")
@@ -42,13 +42,9 @@ add_custom_command(
   COMMENT "Embedding the translation catalogues"
   VERBATIM)
 set_source_files_properties(${LUMO_I18N_CPP} PROPERTIES SKIP_AUTOGEN ON)
-# Beside core/language.cpp, which loads them: in the core layer where the
-# program is built in layers, else in the application library.
-if(TARGET lumo_core)
-  target_sources(lumo_core PRIVATE ${LUMO_I18N_CPP})
-else()
-  target_sources(lumo_app PRIVATE ${LUMO_I18N_CPP})
-endif()
+# Beside core/language.cpp, which loads them: in the core layer, which the
+# command line links too.
+target_sources(lumo_core PRIVATE ${LUMO_I18N_CPP})
 
 # For the completeness test: lupdate finds the texts in the sources.
 find_program(LUMO_LUPDATE NAMES lupdate lupdate-qt6

@@ -54,7 +54,6 @@ BandPosition PositionInBand(double ratioPercent, std::optional<uint8_t> threshol
 ChartModel BuildChartModel(const SideRefuellings& side)
 {
     ChartModel m;
-    m.side = side.side;
     m.title = sideTitle(side.side);
     if (side.threshold) {
         m.title += RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", " (Fehlerschwelle %1 %)")).arg(*side.threshold);

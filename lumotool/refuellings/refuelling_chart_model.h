@@ -33,7 +33,6 @@ struct ChartBar {
 
 struct ChartModel {
     static constexpr int kSlots = 14;
-    Side side = Side::Left;
     QString title;  // "Linke Zapfsäule (Fehlerschwelle 15 %)"
     std::optional<double> bandLow;   // percent, not below 0
     std::optional<double> bandHigh;  // percent

@@ -1,7 +1,6 @@
 #include "refuellings/refuelling_dialog.h"
 
 #include "core/device_link.h"
-#include "core/language.h"
 #include "core/ui_seam.h"
 #include "widgets/print_job.h"
 #include "core/safe_file.h"
@@ -21,8 +20,7 @@
 
 namespace lumo {
 
-const QString RefuellingDialog::kTitle =
-    QStringLiteral(QT_TRANSLATE_NOOP("lumo::Refuellings", "Mavik - Lumo 05     Betankungen"));
+const QString RefuellingDialog::kTitle = QString::fromUtf8(kRefuellingsTitle);
 const QString RefuellingDialog::kDocumentName = QStringLiteral("Mavik-Gardo Betankungen");
 
 namespace {
@@ -57,7 +55,7 @@ QByteArray RefuellingCsvFile(const RefuellingReport& report)
 RefuellingDialog::RefuellingDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("RefuellingDialog"));
-    setWindowTitle(Translated("lumo::Refuellings", kTitle));
+    setWindowTitle(RefuellingText(kRefuellingsTitle));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                    Qt::WindowCloseButtonHint);
     buildControls();

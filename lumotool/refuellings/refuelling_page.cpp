@@ -105,7 +105,7 @@ void drawTable(QPainter& p, const QRectF& area, const SideRefuellings& side)
 QStringList RefuellingPageHeader(const RefuellingReport& report)
 {
     // In the language in use, as the window it is a page of.
-    return {RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "Mavik - Lumo 05     Betankungen")),
+    return {RefuellingText(kRefuellingsTitle),
             RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "Tankstelle: %1")).arg(report.stationName),
             RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "Geräte-Id: %1")).arg(report.identification),
             RefuellingText(QT_TRANSLATE_NOOP("lumo::Refuellings", "Gelesen am: %1"))

@@ -7,6 +7,7 @@
 #include "session/refuelling_reads.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QSize>
 #include <QString>
@@ -21,6 +22,10 @@ struct RefuellingReport {
     QDateTime readAt;        // when the values were read
     session::RefuellingsReading reading;
 };
+
+// The title of the window and of the page, marked for translation.
+inline constexpr const char* kRefuellingsTitle =
+    QT_TRANSLATE_NOOP("lumo::Refuellings", "Mavik - Lumo 05     Betankungen");
 
 // The page's header lines, as drawn.
 QStringList RefuellingPageHeader(const RefuellingReport& report);
