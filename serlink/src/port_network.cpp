@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "line_trace.h"
 #include "mode_text.h"
 
 namespace serlink {
@@ -15,13 +16,7 @@ constexpr uint32_t kWinNotAvailable = 2;
 // Windows number of a setting the far port refused.
 constexpr uint32_t kWinInvalidParameter = 87;
 
-// (snprintf rather than std::to_string, which would add a weak symbol to
-// the library's exports.)
-std::string decimal(unsigned long value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%lu", value);
-    return text;
-}
+using linktrace::num;
 
 // "0.4 ms", "1203 ms".
 std::string millis(std::chrono::steady_clock::duration d) {
@@ -160,7 +155,7 @@ bool NetworkBackend::send_all(const std::vector<uint8_t>& bytes, uint32_t ms) {
         const auto now = Clock::now();
         if (now >= deadline) {
             // Half a command sent would garble everything after it.
-            if (done > 0) lost("the server took no data for " + decimal(ms) + " ms");
+            if (done > 0) lost("the server took no data for " + num(ms) + " ms");
             return false;
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
@@ -257,7 +252,6 @@ void NetworkBackend::drop_connection() {
     received_ = 0;
     us_.fill(OptionState{});
     him_.fill(OptionState{});
-    com_port_ = false;
     lines_set_ = false;
     purge_awaited_ = false;
     replies_.clear();
@@ -299,18 +293,17 @@ serlink_handle_t NetworkBackend::open_url(const portnames::RemoteUrl& url) {
     if (!answered && (closed_ || received_ == 0)) {
         const std::string why =
             closed_ ? closed_why_
-                    : "the server did not answer the Telnet negotiation within " + decimal(kNegotiationMs) + " ms";
+                    : "the server did not answer the Telnet negotiation within " + num(kNegotiationMs) + " ms";
         note("negotiation with " + address + " failed: " + why);
         fail(kWinNotAvailable, why);
         drop_connection();
         return SERLINK_INVALID_HANDLE;
     }
-    com_port_ = us_[kComPort].on;
     std::string agreed = "negotiation (" + millis(Clock::now() - negotiation_start) + "): ";
     agreed += us_[kBinary].on && him_[kBinary].on ? "BINARY both ways" : "no BINARY both ways, the server refused it";
-    agreed += com_port_ ? ", COM-PORT-OPTION accepted"
+    agreed += us_[kComPort].on ? ", COM-PORT-OPTION accepted"
                         : ", COM-PORT-OPTION not accepted: the far port keeps its own line settings";
-    if (!answered) agreed += " (some requests were not answered within " + decimal(kNegotiationMs) + " ms)";
+    if (!answered) agreed += " (some requests were not answered within " + num(kNegotiationMs) + " ms)";
     note(agreed);
     return handle();
 }
@@ -332,7 +325,7 @@ bool NetworkBackend::get_settings(serlink_handle_t h, PortSettings& settings) {
 bool NetworkBackend::set_settings(serlink_handle_t h, const PortSettings& s) {
     if (!usable(h)) return false;
     settings_ = s;
-    if (!com_port_) {
+    if (!us_[kComPort].on) {
         note(url_.kind == portnames::RemoteKind::Raw
                  ? "socket:// line: no line settings are sent, the far port keeps its own"
                  : "line settings not sent: the server did not accept COM-PORT-OPTION");
@@ -382,19 +375,19 @@ bool NetworkBackend::set_settings(serlink_handle_t h, const PortSettings& s) {
             rate_seen = true;
             const uint32_t rate = uint32_t(value[0]) << 24 | uint32_t(value[1]) << 16 | uint32_t(value[2]) << 8 | value[3];
             if (rate == s.baud_rate) {
-                add(confirmed, decimal(rate) + " baud");
+                add(confirmed, num(rate) + " baud");
             } else {
-                add(refused, decimal(rate) + " baud instead of " + decimal(s.baud_rate));
+                add(refused, num(rate) + " baud instead of " + num(s.baud_rate));
             }
         }
     }
-    if (!rate_seen) add(missing, decimal(s.baud_rate) + " baud");
+    if (!rate_seen) add(missing, num(s.baud_rate) + " baud");
     static const char* const kParityNames[] = {"", "parity none", "parity odd", "parity even", "parity mark",
                                                "parity space"};
     for (const Asked& a : asked) {
         std::string what;
         switch (a.command) {
-        case kSetDataSize: what = decimal(a.value) + " data bits"; break;
+        case kSetDataSize: what = num(a.value) + " data bits"; break;
         case kSetParity: what = kParityNames[a.value]; break;
         case kSetStopSize: what = a.value == 2 ? "2 stop bits" : a.value == 3 ? "1.5 stop bits" : "1 stop bit"; break;
         default: what = control_text(a.value); break;
@@ -415,7 +408,7 @@ bool NetworkBackend::set_settings(serlink_handle_t h, const PortSettings& s) {
         } else if (same) {
             add(confirmed, what);
         } else {
-            add(refused, what + " (the server answered " + decimal(got) + ")");
+            add(refused, what + " (the server answered " + num(got) + ")");
         }
     }
     std::string text = "line settings (" + millis(Clock::now() - start) + "): ";
@@ -423,7 +416,7 @@ bool NetworkBackend::set_settings(serlink_handle_t h, const PortSettings& s) {
     if (!missing.empty()) {
         text += "; not confirmed: " + missing + " (a port without modem lines does not confirm them), going on";
     }
-    if (!complete) text += "; the server's answers were not complete within " + decimal(kNegotiationMs) + " ms";
+    if (!complete) text += "; the server's answers were not complete within " + num(kNegotiationMs) + " ms";
     if (!refused.empty()) {
         text += "; set differently: " + refused;
         note(text);
@@ -444,7 +437,7 @@ bool NetworkBackend::purge(serlink_handle_t h, uint32_t flags) {
     const bool rx = (flags & (kPurgeRxClear | kPurgeRxAbort)) != 0;
     const bool tx = (flags & (kPurgeTxClear | kPurgeTxAbort)) != 0;
     if (!rx && !tx) return true;
-    if (com_port_) {
+    if (us_[kComPort].on) {
         // The server's buffers go too; what it sent before its confirmation
         // is dropped on arrival (on_com_port_reply).
         purge_awaited_ = rx;
@@ -456,7 +449,7 @@ bool NetworkBackend::purge(serlink_handle_t h, uint32_t flags) {
                               [this] { return !purge_awaited_; })) {
             if (closed_) return fail(kWinNotAvailable, closed_why_);
             purge_awaited_ = false;
-            note("the server did not confirm the purge within " + decimal(kNegotiationMs) + " ms, going on");
+            note("the server did not confirm the purge within " + num(kNegotiationMs) + " ms, going on");
         }
     }
     if (rx) {

@@ -113,7 +113,6 @@ private:
     std::size_t received_ = 0;  // bytes from the server since connecting
     std::array<OptionState, 256> us_{};
     std::array<OptionState, 256> him_{};
-    bool com_port_ = false;     // the server takes line settings
     bool lines_set_ = false;    // RTS and DTR were set on the far port
     bool purge_awaited_ = false;  // a purge of received bytes is not yet confirmed
     // Server answers to COM-PORT-OPTION commands, in arrival order.

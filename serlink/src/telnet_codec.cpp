@@ -39,13 +39,13 @@ void Reader::feed(const uint8_t* bytes, std::size_t count, const DataFn& on_data
         case State::Sub:
             if (b == kIac) {
                 state_ = State::SubIac;
-            } else {
+            } else if (command_.data.size() < Command::kMaxSubData) {
                 command_.data.push_back(b);
             }
             break;
         case State::SubIac:
             if (b == kIac) {
-                command_.data.push_back(kIac);
+                if (command_.data.size() < Command::kMaxSubData) command_.data.push_back(kIac);
                 state_ = State::Sub;
             } else {
                 // IAC SE ends it (anything else after IAC ends it too).

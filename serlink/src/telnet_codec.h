@@ -60,8 +60,10 @@ enum : uint8_t { kPurgeReceived = 1, kPurgeToSend = 2, kPurgeBoth = 3 };
 enum : uint8_t { kLineOverrun = 0x02, kLineParity = 0x04, kLineFraming = 0x08, kLineBreak = 0x10 };
 
 // A command received: an option negotiation (verb kWill..kDont) or a
-// sub-negotiation (verb kSb, with its bytes unescaped in data).
+// sub-negotiation (verb kSb, with its bytes unescaped in data, at most
+// kMaxSubData of them: a server that never ends one cannot fill the memory).
 struct Command {
+    static constexpr std::size_t kMaxSubData = 64;  // a COM-PORT-OPTION reply has at most 5
     uint8_t verb = 0;
     uint8_t option = 0;
     std::vector<uint8_t> data;

@@ -73,6 +73,15 @@ TEST(TelnetCodec, DataAndCommandsComeOutTheSameHoweverTheStreamIsSplit)
         EXPECT_EQ(commands[1].data, (std::vector<uint8_t>{101, 0xFF, 0, 0, 0xFF})) << piece;
     };
     for (std::size_t piece = 1; piece <= stream.size(); ++piece) run(piece);
+    // A sub-negotiation that never ends holds at most its limit.
+    Reader endless;
+    std::vector<uint8_t> open = {kIac, kSb, kComPort};
+    open.resize(100000, 0x42);
+    std::size_t held = 0;
+    endless.feed(open.data(), open.size(), [](uint8_t) {}, [](const Command&) {});
+    const uint8_t end[] = {kIac, kSe};
+    endless.feed(end, 2, [](uint8_t) {}, [&](const Command& c) { held = c.data.size(); });
+    EXPECT_EQ(held, Command::kMaxSubData);
     // What goes out is escaped the same way.
     EXPECT_EQ(com_port_command(kSetBaudRate, {0, 0, 0xFF, 0x01}),
               (std::vector<uint8_t>{kIac, kSb, kComPort, 1, 0, 0, 0xFF, 0xFF, 0x01, kIac, kSe}));
