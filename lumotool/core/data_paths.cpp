@@ -14,13 +14,17 @@
 
 namespace lumo {
 
+QString UserDataFolder()
+{
+    const QString location = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return location.isEmpty() ? QString() : QDir(location).filePath(Settings::kOrganization);
+}
+
 QStringList DataFileFolders()
 {
     const QString programDir = QCoreApplication::applicationDirPath();
     QStringList folders{programDir};
-    const QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (!userData.isEmpty())
-        folders << QDir(userData).filePath(Settings::kOrganization);
+    if (const QString userData = UserDataFolder(); !userData.isEmpty()) folders << userData;
 #ifdef LUMO_BIN_TO_DATADIR
     folders << QDir::cleanPath(QDir(programDir).filePath(QStringLiteral(LUMO_BIN_TO_DATADIR)));
 #endif
@@ -59,8 +63,7 @@ QString StationFilePath()
     return QDir::toNativeSeparators(folder + QLatin1Char('/') + Settings::kOrganization + QLatin1Char('/') +
                                     QLatin1String(kStationFileName));
 #else
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') +
-           Settings::kOrganization + QLatin1Char('/') + QLatin1String(kStationFileName);
+    return UserDataFolder() + QLatin1Char('/') + QLatin1String(kStationFileName);
 #endif
 }
 

@@ -10,6 +10,10 @@
 
 namespace lumo {
 
+// The per-user data folder, ~/.local/share/Mavik (Qt's local application
+// data on Windows); empty when the system names none.
+QString UserDataFolder();
+
 // The folders searched, in order.
 QStringList DataFileFolders();
 

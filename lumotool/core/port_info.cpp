@@ -71,42 +71,42 @@ QList<SerialDevice> PortInfo::ListSerialDevices(QList<SerialDevice> devices)
     // The COM number of each device: a ports folder entry pointing at it, else
     // the ttyS default (unless an entry of that name points elsewhere).
     const QString portsDir = PortsDir();
-    QStringList entries;
-    for (const std::string& e : portnames::ComEntries())
-        entries.append(QString::fromStdString(e));
-    // What an entry reaches: a remote line's URL, else the device its link
-    // ends at.
-    auto reached = [&portsDir](const QString& entry) {
-        portnames::RemoteUrl url;
-        const QString path = portsDir + QLatin1Char('/') + entry;
-        if (portnames::EntryUrl(QFile::encodeName(path).toStdString(), &url))
-            return QString::fromStdString(url.text);
-        return finalTarget(path);
+    // Each COM entry of the ports folder with its number and what it
+    // reaches: a remote line's URL, else the device its link ends at.
+    struct Entry {
+        int number;
+        QString reached;
     };
+    QList<Entry> entries;
+    for (const std::string& e : portnames::ComEntries()) {
+        portnames::RemoteUrl url;
+        const QString path = portsDir + QLatin1Char('/') + QString::fromStdString(e);
+        const QString reached = portnames::EntryUrl(QFile::encodeName(path).toStdString(), &url)
+                                    ? QString::fromStdString(url.text)
+                                    : finalTarget(path);
+        entries.append({int(portnames::ComNumber(e)), reached});
+    }
     for (auto& d : devices) {
         const QString path = finalTarget(d.path);
-        for (const QString& entry : entries) {
-            if (d.comNumber == 0 && reached(entry) == path)
-                d.comNumber = int(portnames::ComNumber(entry.toStdString()));
+        for (const Entry& entry : entries) {
+            if (d.comNumber == 0 && entry.reached == path) d.comNumber = entry.number;
         }
         static const QRegularExpression ttyS(QStringLiteral("^/dev/ttyS([0-9]+)$"));
         if (const auto m = ttyS.match(d.path); d.comNumber == 0 && m.hasMatch()) {
             const int n = m.captured(1).toInt() + 1;
-            const bool taken = std::any_of(entries.cbegin(), entries.cend(), [n](const QString& entry) {
-                return int(portnames::ComNumber(entry.toStdString())) == n;
-            });
+            const bool taken =
+                std::any_of(entries.cbegin(), entries.cend(), [n](const Entry& entry) { return entry.number == n; });
             if (!taken) d.comNumber = n;
         }
     }
     // Every other COM entry of the ports folder, with the device it ends at
     // (a pseudo-terminal of the simulator, a device under another name, or
     // a link pointing nowhere): the technician types these numbers too.
-    for (const QString& entry : entries) {
-        const int n = int(portnames::ComNumber(entry.toStdString()));
+    for (const Entry& entry : entries) {
         const bool shown = std::any_of(devices.cbegin(), devices.cend(),
-                                       [n](const SerialDevice& d) { return d.comNumber == n; });
+                                       [&entry](const SerialDevice& d) { return d.comNumber == entry.number; });
         if (!shown)
-            devices.append(SerialDevice{reached(entry), {}, {}, {}, n});
+            devices.append(SerialDevice{entry.reached, {}, {}, {}, entry.number});
     }
     SortByComNumber(devices);
     return devices;

@@ -48,6 +48,15 @@ bool parseUnsigned(const QString& text, uint32_t max, uint32_t* value)
     return true;
 }
 
+}  // namespace
+
+QString SideKey(Side side)
+{
+    return side == Side::Left ? QStringLiteral("left") : QStringLiteral("right");
+}
+
+namespace {
+
 bool parseSide(const QString& text, Side* side)
 {
     if (text == QLatin1String("left")) *side = Side::Left;
@@ -225,7 +234,7 @@ int32_t Run::counter()
     }
     if (s == 0)
         out[QStringLiteral("counter")] =
-            QJsonObject{{command.side == Side::Left ? QStringLiteral("left") : QStringLiteral("right"), value}};
+            QJsonObject{{SideKey(command.side), value}};
     return s;
 }
 
@@ -256,15 +265,14 @@ int32_t Run::logs()
                                                                                       : QStringLiteral("Log"),
                                                           sides, {}, true);
     for (const QString& path : run.written) {
-        const bool left = path.endsWith(lumo::LogFileName(Side::Left, identification));
-        files[left ? QStringLiteral("left") : QStringLiteral("right")] = shown(path);
+        const Side side = path.endsWith(lumo::LogFileName(Side::Left, identification)) ? Side::Left : Side::Right;
+        files[SideKey(side)] = shown(path);
     }
     out[QStringLiteral("files")] = files;
     if (!run.failedReads.isEmpty()) {
         QJsonArray reads;
         for (const lumo::FailedRead& r : run.failedReads)
-            reads.append(QJsonObject{{QStringLiteral("side"), r.side == Side::Left ? QStringLiteral("left")
-                                                                                  : QStringLiteral("right")},
+            reads.append(QJsonObject{{QStringLiteral("side"), SideKey(r.side)},
                                      {QStringLiteral("read"), r.what},
                                      {QStringLiteral("status"), r.status},
                                      {QStringLiteral("name"), StatusName(r.status)}});
@@ -531,7 +539,7 @@ PortResult RunOnPort(const Options& options, const QString& port)
             if (s == 0) s = session::ReadErrorTime(link, c.side, &back);
             if (s == 0)
                 result.data[QStringLiteral("errorTime")] = QJsonObject{
-                    {c.side == Side::Left ? QStringLiteral("left") : QStringLiteral("right"), errorTimeJson(back)}};
+                    {SideKey(c.side), errorTimeJson(back)}};
             break;
         }
         case Verb::Calibration: {

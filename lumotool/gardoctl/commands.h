@@ -108,4 +108,7 @@ QString SameDispenserKey(const QString& portText);
 // ("GARDO_REJECTED", "SERLINK_E_READ_TIMEOUT"), or the number.
 QString StatusName(int32_t status);
 
+// "left" or "right": a side's key in the output.
+QString SideKey(lumo::Side side);
+
 }  // namespace gardoctl

@@ -1,5 +1,7 @@
 #include "gardoctl/records_command.h"
 
+#include "gardoctl/commands.h"
+
 #include "session/refuelling_reads.h"
 
 #include <QJsonArray>
@@ -15,7 +17,7 @@ QJsonObject RefuellingJson(const RefuellingRow& row)
     QJsonObject outputs;
     for (int q = 1; q <= 4; ++q) outputs[QString::fromLatin1(lumo::kOutputNames[size_t(q - 1)])] = row.output(q);
     return {
-        {QStringLiteral("side"), row.side == Side::Left ? QStringLiteral("left") : QStringLiteral("right")},
+        {QStringLiteral("side"), SideKey(row.side)},
         {QStringLiteral("row"), row.row},
         {QStringLiteral("liquidMl"), double(row.liquidMl)},
         {QStringLiteral("gasMl"), double(row.gasMl)},

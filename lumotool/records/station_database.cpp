@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 #include <utility>
 
@@ -361,9 +360,8 @@ QString StationDatabase::InPlaceCopyPath(const QString& filePath) {
     const QFileInfo file(filePath);
     const QByteArray digest =
         QCryptographicHash::hash(file.absoluteFilePath().toUtf8(), QCryptographicHash::Sha1).toHex().left(8);
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    return QDir(folder).filePath(QStringLiteral("Mavik/") + file.fileName() + QLatin1Char('.') +
-                                 QString::fromLatin1(digest) + QStringLiteral(".kopie"));
+    return QDir(UserDataFolder()).filePath(file.fileName() + QLatin1Char('.') + QString::fromLatin1(digest) +
+                                           QStringLiteral(".kopie"));
 }
 
 void StationDatabase::writeInPlace() {

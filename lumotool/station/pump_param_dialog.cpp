@@ -219,17 +219,8 @@ bool PumpParamDialog::OnInitDialog()
     // radio is selected yet, so its diagnosis type is "2".
     const session::StationRecordLoad load = session::LoadStationRecord(values_.ident, record());
     if (load.found) {
-        const session::StationRecord& r = load.record;
-        values_.tankstelle = r.tankstelle;
-        values_.strasse = r.strasse;
-        values_.plz = r.plz;
-        values_.ort = r.ort;
-        values_.zsMarke = r.zsMarke;
-        values_.zsType = r.zsType;
-        values_.zsBj = r.zsBj;
-        values_.lZsNr = r.lZsNr;
-        values_.rZsNr = r.rZsNr;
-        selectDiagnosis(r.diagTyp);
+        static_cast<session::StationRecord&>(values_) = load.record;
+        selectDiagnosis(load.record.diagTyp);
     }
     UpdateData(false);
     return true;
@@ -237,16 +228,7 @@ bool PumpParamDialog::OnInitDialog()
 
 session::StationRecord PumpParamDialog::record() const
 {
-    session::StationRecord r;
-    r.tankstelle = values_.tankstelle;
-    r.strasse = values_.strasse;
-    r.plz = values_.plz;
-    r.ort = values_.ort;
-    r.zsMarke = values_.zsMarke;
-    r.zsType = values_.zsType;
-    r.zsBj = values_.zsBj;
-    r.lZsNr = values_.lZsNr;
-    r.rZsNr = values_.rZsNr;
+    session::StationRecord r = values_;
     r.diagTyp = diagnosisType();
     return r;
 }

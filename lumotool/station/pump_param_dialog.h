@@ -47,18 +47,11 @@ public:
     static constexpr int kDialogResource = 105;
     static const QString kTitle;  // "Mavik - Lumo 05     Anzeige Säulenparameter"
 
-    // The texts the edit fields show.
-    struct Values {
-        QString ident;       // 1029, ten digits; empty when not read
-        QString tankstelle;  // 1017
-        QString strasse;     // 1014
-        QString plz;         // 1015
-        QString ort;         // 1016
-        QString zsMarke;     // 1018
-        QString zsType;      // 1019
-        QString zsBj;        // 1020
-        QString lZsNr;       // 1027
-        QString rZsNr;       // 1026
+    // The texts the edit fields show: the record's fields and the
+    // identification (ten digits; empty when not read). The diagnosis type
+    // is the radio buttons' (diagTyp is not used here).
+    struct Values : session::StationRecord {
+        QString ident;
     };
 
     explicit PumpParamDialog(QWidget* parent = nullptr);

@@ -167,35 +167,29 @@ bool NetworkBackend::send_all(const std::vector<uint8_t>& bytes, uint32_t ms) {
 void NetworkBackend::on_command(const Command& c) {
     const uint8_t o = c.option;
     auto answer = [this](uint8_t verb, uint8_t option) { (void)send_all(negotiation(verb, option), kNegotiationMs); };
-    switch (c.verb) {
-    case kWill:
-        if (accept_his(o)) {
-            if (!him_[o].on && !him_[o].asked) answer(kDo, o);
-            him_[o].on = true;
-        } else if (!him_[o].asked || him_[o].on) {
-            answer(kDont, o);
-            him_[o].on = false;
-        }
-        him_[o].asked = false;
-        break;
-    case kWont:
-        if (him_[o].on) answer(kDont, o);
-        him_[o] = OptionState{};
-        break;
-    case kDo:
-        if (accept_ours(o)) {
-            if (!us_[o].on && !us_[o].asked) answer(kWill, o);
-            us_[o].on = true;
+    // WILL (his side) or DO (ours): an option we take is turned on and
+    // confirmed, unless this is the answer to our own request; any other is
+    // refused. (We only ever request options we take.)
+    auto offered = [&](OptionState& state, bool take, uint8_t yes, uint8_t no) {
+        if (take) {
+            if (!state.on && !state.asked) answer(yes, o);
+            state.on = true;
         } else {
-            answer(kWont, o);
-            us_[o].on = false;
+            answer(no, o);
+            state.on = false;
         }
-        us_[o].asked = false;
-        break;
-    case kDont:
-        if (us_[o].on) answer(kWont, o);
-        us_[o] = OptionState{};
-        break;
+        state.asked = false;
+    };
+    // WONT or DONT: off, confirmed when it was on.
+    auto withdrawn = [&](OptionState& state, uint8_t confirm) {
+        if (state.on) answer(confirm, o);
+        state = OptionState{};
+    };
+    switch (c.verb) {
+    case kWill: offered(him_[o], accept_his(o), kDo, kDont); break;
+    case kWont: withdrawn(him_[o], kDont); break;
+    case kDo: offered(us_[o], accept_ours(o), kWill, kWont); break;
+    case kDont: withdrawn(us_[o], kWont); break;
     case kSb:
         if (o == kComPort && !c.data.empty()) {
             on_com_port_reply(c.data[0], std::vector<uint8_t>(c.data.begin() + 1, c.data.end()));
