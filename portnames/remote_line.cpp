@@ -26,6 +26,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #endif
 
@@ -110,6 +111,17 @@ bool setNonBlocking(intptr_t s)
 #endif
 }
 
+// The lookup of a stream socket's address; with AI_NUMERICHOST in flags,
+// of a written-out address only (no name server).
+addrinfo streamHints(int flags)
+{
+    addrinfo h{};
+    h.ai_family = AF_UNSPEC;
+    h.ai_socktype = SOCK_STREAM;
+    h.ai_flags = AI_NUMERICSERV | flags;
+    return h;
+}
+
 // A name lookup that may take long (a name server that does not answer)
 // runs on a thread of its own; the caller waits for it only as long as its
 // limit allows and then leaves it to finish alone. Whoever lets go of the
@@ -135,10 +147,7 @@ void release(Lookup* l)
 DWORD WINAPI lookupThread(void* p)
 {
     auto* l = static_cast<Lookup*>(p);
-    addrinfo h{};
-    h.ai_family = AF_UNSPEC;
-    h.ai_socktype = SOCK_STREAM;
-    h.ai_flags = AI_NUMERICSERV;
+    const addrinfo h = streamHints(0);
     l->rc = getaddrinfo(l->host.c_str(), l->service.c_str(), &h, &l->list);
     SetEvent(l->done);
     release(l);
@@ -153,7 +162,8 @@ int lookUpSlowly(const std::string& host, const char* service, uint32_t ms, addr
     l->service = service;
     HANDLE thread = l->done != nullptr ? CreateThread(nullptr, 0, lookupThread, l, 0, nullptr) : nullptr;
     if (thread == nullptr) {
-        l->rc = getaddrinfo(host.c_str(), service, nullptr, &l->list);  // no thread: look up here
+        const addrinfo h = streamHints(0);
+        l->rc = getaddrinfo(host.c_str(), service, &h, &l->list);  // no thread: look up here
         l->refs = 1;
     } else {
         CloseHandle(thread);
@@ -182,23 +192,27 @@ struct Lookup {
 int lookUpSlowly(const std::string& host, const char* service, uint32_t ms, addrinfo** list, bool* late)
 {
     auto state = std::make_shared<Lookup>();
-    std::thread([state, host, port = std::string(service)] {
-        addrinfo h{};
-        h.ai_family = AF_UNSPEC;
-        h.ai_socktype = SOCK_STREAM;
-        h.ai_flags = AI_NUMERICSERV;
-        addrinfo* found = nullptr;
-        const int rc = getaddrinfo(host.c_str(), port.c_str(), &h, &found);
-        std::lock_guard<std::mutex> lock(state->mutex);
-        if (state->abandoned) {
-            if (found != nullptr) freeaddrinfo(found);
-        } else {
-            state->rc = rc;
-            state->list = found;
-        }
-        state->finished = true;
-        state->done.notify_all();
-    }).detach();
+    try {
+        std::thread([state, host, port = std::string(service)] {
+            const addrinfo h = streamHints(0);
+            addrinfo* found = nullptr;
+            const int rc = getaddrinfo(host.c_str(), port.c_str(), &h, &found);
+            std::lock_guard<std::mutex> lock(state->mutex);
+            if (state->abandoned) {
+                if (found != nullptr) freeaddrinfo(found);
+            } else {
+                state->rc = rc;
+                state->list = found;
+            }
+            state->finished = true;
+            state->done.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread to be had: looked up here (nothing may leave the
+        // library as an exception).
+        const addrinfo h = streamHints(0);
+        return getaddrinfo(host.c_str(), service, &h, list);
+    }
     std::unique_lock<std::mutex> lock(state->mutex);
     if (!state->done.wait_for(lock, std::chrono::milliseconds(ms), [&] { return state->finished; })) {
         state->abandoned = true;
@@ -213,10 +227,7 @@ int lookUpSlowly(const std::string& host, const char* service, uint32_t ms, addr
 int lookUp(const std::string& host, const char* service, std::chrono::steady_clock::time_point deadline,
            addrinfo** list, bool* late)
 {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
+    const addrinfo hints = streamHints(AI_NUMERICHOST);
     // An address needs no name server.
     if (getaddrinfo(host.c_str(), service, &hints, list) == 0) return 0;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
